@@ -1,0 +1,73 @@
+#pragma once
+// The one file layer through which the register, its backup, the settings
+// file and the code list are written: the bytes go to a temporary file in
+// the target's directory, which is flushed, synced and then renamed over the
+// target. On any failure the target stays whole and the temporary file is
+// removed. Tests can make any step fail.
+#include <cerrno>
+#include <filesystem>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+
+namespace files {
+
+// A file error; what() is UTF-8 text naming the file, e.g.
+// Cannot create file "/x/Odkaznik.xml". No space left on device
+class FileError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+// "Cannot open file "%s". %s" and "Cannot create file "%s". %s", with the
+// system's reason for `err` (an errno value).
+std::string cannotOpen(const std::filesystem::path& path, int err);
+std::string cannotCreate(const std::filesystem::path& path, int err);
+// The system's text for an errno value.
+std::string systemReason(int err);
+
+class AtomicWriter {
+ public:
+  // Creates the temporary file; throws FileError naming `target`.
+  explicit AtomicWriter(std::filesystem::path target);
+  ~AtomicWriter();  // without commit(): removes the temporary file
+  AtomicWriter(const AtomicWriter&) = delete;
+  AtomicWriter& operator=(const AtomicWriter&) = delete;
+
+  void write(std::string_view bytes);  // buffered
+  // Flush, sync, rename over the target, sync the directory.
+  void commit();
+  const std::filesystem::path& target() const { return target_; }
+
+ private:
+  void flushBuffer();
+  [[noreturn]] void fail(int err);
+
+  std::filesystem::path target_;
+  std::filesystem::path temp_;
+  std::string buffer_;
+  int fd_ = -1;
+  bool committed_ = false;
+};
+
+// Writes `bytes` as the whole new content of `path` through AtomicWriter.
+void writeFileAtomically(const std::filesystem::path& path, std::string_view bytes);
+
+// Reads a whole file; throws FileError "Cannot open file ..." on failure.
+std::string readWholeFile(const std::filesystem::path& path);
+
+// Temporary files of the layer are named ".<target name>.<random>.tmp" in the
+// target's directory; this tells such names apart.
+bool isTemporaryName(const std::filesystem::path& path);
+
+// --- fault injection (tests) ---------------------------------------------------
+enum class Step { Create, Write, Flush, Sync, Rename };
+struct Fault {
+  Step step;
+  int occurrence = 1;  // the n-th time the step runs after injectFault
+  int error = EIO;     // errno reported
+};
+void injectFault(const Fault& fault);
+void clearFaults();
+
+}  // namespace files

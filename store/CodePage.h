@@ -1,0 +1,37 @@
+#pragma once
+// The Windows-1250 code page: every text of the register is held and written
+// as Windows-1250 bytes; conversions to UTF-8 happen only at the edges
+// (the UTF-8 packet form, the widgets, the clipboard).
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace cp1250 {
+
+// Unicode code point of a Windows-1250 byte; the five bytes the code page
+// leaves undefined (81 83 88 90 98) map to U+FFFD.
+char32_t toUnicode(unsigned char c);
+
+// The Windows-1250 byte of a code point; false when the code page lacks it.
+bool fromUnicode(char32_t cp, unsigned char& out);
+
+// Windows-1250 text to UTF-8.
+std::string toUtf8(std::string_view ansi);
+
+// UTF-8 text to Windows-1250. A malformed sequence, or a character of more
+// than three bytes, becomes a space; a character the code page lacks
+// becomes '?' (the system's default character). `lossless` (optional) is
+// cleared when anything was replaced.
+std::string fromUtf8(std::string_view utf8, bool* lossless = nullptr);
+
+// Whether the bytes are valid UTF-8 (no overlongs, no surrogates, <= U+10FFFF).
+bool isValidUtf8(std::string_view bytes);
+
+// 8-bit lower-casing of the code page: A-Z and the upper-case letters with
+// diacritics (Č, Š, Ž, Á, ...) become their lower-case letters; every other
+// byte stays.
+unsigned char lower(unsigned char c);
+void lowerInPlace(std::string& text);
+std::string lowered(std::string_view text);
+
+}  // namespace cp1250

@@ -1,0 +1,106 @@
+#include "RecordTable.h"
+
+#include <cstring>
+#include <limits>
+#include <stdexcept>
+
+namespace store {
+
+namespace {
+constexpr std::uint32_t kNoValue = std::numeric_limits<std::uint32_t>::max();
+constexpr std::size_t kChunkSize = 4u << 20;
+}  // namespace
+
+std::vector<FieldDef> addressFieldDefs() {
+  return {{"Nazev", "string", 80, false},
+          {"Http", "string", 255, false},
+          {"Kod", "string", 20, false},
+          {"Popis", "string", 255, false}};
+}
+
+RecordTable::RecordTable(std::vector<FieldDef> defs) : defs_(std::move(defs)) {}
+
+char* RecordTable::allocate(std::size_t bytes) {
+  if (bytes > kChunkSize / 4) {
+    // A large blob gets a chunk of its own; the current chunk goes on being
+    // filled (its memory does not move when the chunk list grows).
+    chunks_.push_back(std::make_unique<char[]>(bytes));
+    return chunks_.back().get();
+  }
+  if (bytes > chunkFree_) {
+    chunks_.push_back(std::make_unique<char[]>(kChunkSize));
+    chunkPos_ = chunks_.back().get();
+    chunkFree_ = kChunkSize;
+  }
+  char* p = chunkPos_;
+  chunkPos_ += bytes;
+  chunkFree_ -= bytes;
+  return p;
+}
+
+const char* RecordTable::store(std::span<const Value> values) {
+  std::size_t bytes = 0;
+  for (int f = 0; f < fieldCount(); ++f) {
+    bytes += sizeof(std::uint32_t);
+    if (f < static_cast<int>(values.size()) && values[f]) bytes += values[f]->size();
+  }
+  char* blob = allocate(bytes);
+  char* p = blob;
+  for (int f = 0; f < fieldCount(); ++f) {
+    std::uint32_t len = kNoValue;
+    if (f < static_cast<int>(values.size()) && values[f]) {
+      if (values[f]->size() >= kNoValue) throw std::length_error("value too long");
+      len = static_cast<std::uint32_t>(values[f]->size());
+    }
+    std::memcpy(p, &len, sizeof len);
+    p += sizeof len;
+    if (len != kNoValue && len) {
+      std::memcpy(p, values[f]->data(), len);
+      p += len;
+    }
+  }
+  return blob;
+}
+
+RecId RecordTable::append(std::span<const Value> values) {
+  if (recs_.size() >= std::numeric_limits<RecId>::max()) throw std::length_error("too many records");
+  recs_.push_back(store(values));
+  ++live_;
+  return static_cast<RecId>(recs_.size() - 1);
+}
+
+void RecordTable::replace(RecId id, std::span<const Value> values) {
+  if (!alive(id)) throw std::out_of_range("no such record");
+  // The old blob stays in its chunk unused; edits are rare against the size
+  // of a register, and the next load packs everything again.
+  recs_[id] = store(values);
+}
+
+void RecordTable::remove(RecId id) {
+  if (!alive(id)) throw std::out_of_range("no such record");
+  recs_[id] = nullptr;
+  --live_;
+}
+
+Value RecordTable::value(RecId id, int def) const {
+  const char* p = recs_[id];
+  for (int f = 0;; ++f) {
+    std::uint32_t len;
+    std::memcpy(&len, p, sizeof len);
+    p += sizeof len;
+    if (f == def) {
+      if (len == kNoValue) return std::nullopt;
+      return std::string_view(p, len);
+    }
+    if (len != kNoValue) p += len;
+  }
+}
+
+std::vector<Value> RecordTable::values(RecId id) const {
+  std::vector<Value> out;
+  out.reserve(defs_.size());
+  for (int f = 0; f < fieldCount(); ++f) out.push_back(value(id, f));
+  return out;
+}
+
+}  // namespace store
