@@ -1,0 +1,52 @@
+#include "Zpravy.h"
+
+#include <QApplication>
+#include <QWidget>
+
+#include "Seam.h"
+
+namespace {
+
+QWidget* rodic() { return QApplication::activeWindow(); }
+
+QMessageBox::StandardButton ukaz(QMessageBox::Icon icon, const QString& caption, const QString& text,
+                                 QMessageBox::StandardButtons buttons,
+                                 QMessageBox::StandardButton defaultButton = QMessageBox::NoButton) {
+  seam::MessageRequest request;
+  request.icon = icon;
+  request.caption = caption;
+  request.text = text;
+  request.buttons = buttons;
+  request.defaultButton = defaultButton;
+  return seam::interaction().message(rodic(), request);
+}
+
+}  // namespace
+
+void ZobrazZpravu(const QString& text) { ZobrazZpravuTitulek(QString(), text); }
+
+void ZobrazZpravuTitulek(const QString& caption, const QString& text) {
+  ukaz(QMessageBox::Information, caption.isEmpty() ? TitulekAplikace() : caption, text, QMessageBox::Ok);
+}
+
+int ZobrazDotaz(const QString& caption, const QString& text, int kind) {
+  const bool threeButtons = kind == 3 || kind == 4;
+  QMessageBox::Icon icon;
+  switch (kind) {
+    case 1: case 3: icon = QMessageBox::Question; break;
+    case 2: case 4: icon = QMessageBox::Warning; break;
+    default: return 0;
+  }
+  QMessageBox::StandardButtons buttons = QMessageBox::Yes | QMessageBox::No;
+  if (threeButtons) buttons |= QMessageBox::Cancel;
+  return ukaz(icon, caption, text, buttons, QMessageBox::No);
+}
+
+QString TextChyby(const QString& text) {
+  if (!text.isEmpty() && text.back().unicode() > u'.') return text + u'.';
+  return text;
+}
+
+void ZobrazChybu(const QString& text) {
+  ukaz(QMessageBox::Critical, TitulekAplikace(), TextChyby(text), QMessageBox::Ok);
+}

@@ -1,0 +1,27 @@
+#include "Aplikace.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFont>
+#include <QLibraryInfo>
+#include <QTranslator>
+
+#include "Zpravy.h"
+
+void NastavAplikaci(QApplication& app) {
+  QApplication::setApplicationName(TitulekAplikace());
+  QApplication::setApplicationDisplayName(QString());
+  QFont font(QStringLiteral("DejaVu Sans"));
+  font.setStyleHint(QFont::SansSerif);
+  font.setPointSize(8);
+  QApplication::setFont(font);
+
+  // The buttons of message boxes and the file dialogs speak Czech whatever
+  // the system's language, as they would on a Czech desktop.
+  auto* translator = new QTranslator(&app);
+  const QString here = QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("translations"));
+  if (translator->load(QStringLiteral("qtbase_cs"), here) ||
+      translator->load(QStringLiteral("qtbase_cs"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+    QCoreApplication::installTranslator(translator);
+  QLocale::setDefault(QLocale(QLocale::Czech, QLocale::CzechRepublic));
+}

@@ -1,0 +1,463 @@
+#include "Hlavni_f.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QDir>
+#include <QEvent>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QIcon>
+#include <QMenu>
+#include <QMenuBar>
+#include <QTimer>
+#include <QToolBar>
+#include <QToolButton>
+#include <QVBoxLayout>
+#include <QWindow>
+
+#include "FileLayer.h"
+#include "Mrizka.h"
+#include "Seam.h"
+#include "SettingsFile.h"
+#include "Soubory.h"
+#include "Zpravy.h"
+
+namespace {
+
+QIcon ikona(int index) { return QIcon(QStringLiteral(":/ikony/%1.png").arg(index, 2, 10, QLatin1Char('0'))); }
+
+// Swallows the tooltip of a toolbar button whose command has no hint.
+class BezNapovedy : public QObject {
+ public:
+  using QObject::QObject;
+  bool eventFilter(QObject*, QEvent* event) override { return event->type() == QEvent::ToolTip; }
+};
+
+// Integer division that rounds toward zero, also for a negative difference.
+int pulka(int value) { return value / 2; }
+
+}  // namespace
+
+THlavni::THlavni(const QString& adresarProgramu, QWidget* parent) : QMainWindow(parent) {
+  setObjectName(QStringLiteral("Hlavni"));
+  setWindowTitle(TitulekAplikace());
+  VytvorAkce();
+  VytvorMenu();
+  VytvorNastrojovouListu();
+
+  auto* central = new QWidget(this);
+  auto* layout = new QVBoxLayout(central);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->setSpacing(0);
+  DBGrid1 = new TMrizka(ClientDataSet1, central);
+  DBGrid1->setObjectName(QStringLiteral("DBGrid1"));
+  layout->addWidget(DBGrid1, 1);
+  VytvorSpodniPanel();
+  SpodniNastrojPanel->setParent(central);
+  layout->addWidget(SpodniNastrojPanel);
+  setCentralWidget(central);
+
+  connect(DBGrid1, &TMrizka::sloupecPresunut, this, [this](int from, int to) {
+    Chranene([&] { ClientDataSet1.moveField(from, to); });
+  });
+
+  listener_ = ClientDataSet1.addDataChangeListener([this] { DataSource1DataChange(); });
+
+  AdresarProgramu = std::filesystem::path(
+      (adresarProgramu.isEmpty() ? QCoreApplication::applicationDirPath() : adresarProgramu).toStdU16String());
+  Chranene([this] { FormCreate(); });
+}
+
+THlavni::~THlavni() {
+  // A run that ends without closing the window (the session ends, say) still
+  // keeps the register.
+  if (!ulozeno_ && ClientDataSet1.active() && ClientDataSet1.needsSaveOnClose()) {
+    try {
+      ClientDataSet1.saveToFile(ClientDataSet1.fileName());
+    } catch (...) {
+    }
+  }
+  ClientDataSet1.removeDataChangeListener(listener_);
+  ClientDataSet1.close();
+}
+
+// --- commands, menu, toolbar ----------------------------------------------
+
+void THlavni::VytvorAkce() {
+  struct Definice {
+    QAction* THlavni::*akce;
+    const char* jmeno;
+    const char* kategorie;
+    const char* titulek;
+    const char* napoveda;  // nullptr: no hint
+    int ikona;             // -1: none
+    QKeySequence zkratka;
+  };
+  const Definice definice[] = {
+      {&THlavni::Akce_UlozitSoubor, "Akce_UlozitSoubor", "Soubor", "Uložit soubor", "Uložit soubor", 2, QKeySequence(Qt::CTRL | Qt::Key_S)},
+      {&THlavni::Akce_ExportDat, "Akce_ExportDat", "Soubor", "Export databáze", "Export databáze", 6, {}},
+      {&THlavni::Akce_ImportDat, "Akce_ImportDat", "Soubor", "Import databáze", "Import databáze", 5, {}},
+      {&THlavni::Akce_Zalohovani, "Akce_Zalohovani", "Soubor", "Vytvořit záložní kopii", "Vytvořit záložní kopii", 3, {}},
+      {&THlavni::Akce_Spustit, "Akce_Spustit", "Soubor", "Spustit ", "Spustit program asociovaný s adresou", 31, QKeySequence(Qt::Key_F5)},
+      {&THlavni::Akce_Sestavy, "Akce_Sestavy", "Soubor", "Tisk a prohližení sestavy", "Tisk a prohližení sestavy", 9, QKeySequence(Qt::CTRL | Qt::Key_P)},
+      {&THlavni::Akce_Konec, "Akce_Konec", "Soubor", "Konec", "Ukončení programu", 7, QKeySequence(Qt::CTRL | Qt::Key_Q)},
+      {&THlavni::Akce_KopirovatText, "Akce_KopirovatText", "Upravy", "Kopírovat text", "Kopírovat text do schránky", 11, QKeySequence(Qt::CTRL | Qt::Key_C)},
+      {&THlavni::Akce_HledatZaznam, "Akce_HledatZaznam", "Upravy", "Hledat", "Hledat", 12, QKeySequence(Qt::CTRL | Qt::Key_F)},
+      {&THlavni::Akce_HledatZaznamDalsi, "Akce_HledatZaznamDalsi", "Upravy", "Hledat další", "Hledat další", -1, QKeySequence(Qt::Key_F3)},
+      {&THlavni::Akce_Trideni, "Akce_Trideni", "Data", "Třídění a řazení", "Třídění a řazení", 15, {}},
+      {&THlavni::Akce_Filtr, "Akce_Filtr", "Data", "Filtr", "Filtr", 16, {}},
+      {&THlavni::Akce_ZrusitFiltr, "Akce_ZrusitFiltr", "Data", "Zrušit filtr", "Zrušit filtr", 17, {}},
+      {&THlavni::Akce_NovyZaznam, "Akce_NovyZaznam", "Data", "Nový záznam", "Nový záznam", 18, QKeySequence(Qt::Key_Insert)},
+      {&THlavni::Akce_EditZaznamu, "Akce_EditZaznamu", "Data", "Editovat záznam", "Editovat záznam", 19, QKeySequence(Qt::SHIFT | Qt::Key_Insert)},
+      {&THlavni::Akce_OdstranitZaznam, "Akce_OdstranitZaznam", "Data", "Odstranit záznam", "Odstranit záznam", 20, QKeySequence(Qt::SHIFT | Qt::Key_Delete)},
+      {&THlavni::Akce_PrvniZaznam, "Akce_PrvniZaznam", "Data", "První záznam", "První záznam", 21, {}},
+      {&THlavni::Akce_PredchazejiciZaznam, "Akce_PredchazejiciZaznam", "Data", "Předcházející záznam", "Předcházející záznam", 22, {}},
+      {&THlavni::Akce_NasledujiciZaznam, "Akce_NasledujiciZaznam", "Data", "Následující záznam", "Následující záznam", 23, {}},
+      {&THlavni::Akce_PosledniZaznam, "Akce_PosledniZaznam", "Data", "Poslední záznam", "Poslední záznam", 24, {}},
+      {&THlavni::Akce_Konfig, "Akce_Konfig", "Nastroje", "Konfigurace", "Konfigurace", 26, {}},
+      {&THlavni::Akce_Napoveda, "Akce_Napoveda", "Napoveda", "Nápověda", "Nápověda", 30, QKeySequence(Qt::Key_F1)},
+      {&THlavni::Akce_OProgramu, "Akce_OProgramu", "Napoveda", "O programu", "O programu", -1, {}},
+      {&THlavni::Akce_PrejitNaZaznam, "Akce_PrejitNaZaznam", "Upravy", "Přejít na záznam ...", "Přejít na záznam ...", 14, QKeySequence(Qt::CTRL | Qt::Key_G)},
+      {&THlavni::Akce_Ciselnik, "Akce_Ciselnik", "Nastroje", "Číselník", nullptr, 29, {}},
+  };
+  for (const Definice& d : definice) {
+    auto* akce = new QAction(QString::fromUtf8(d.titulek), this);
+    akce->setObjectName(QLatin1String(d.jmeno));
+    akce->setProperty("kategorie", QLatin1String(d.kategorie));
+    // A caption is shown as it stands: no '&' in it is a mnemonic.
+    akce->setIconText(akce->text());
+    const QString napoveda = d.napoveda ? QString::fromUtf8(d.napoveda) : QString();
+    akce->setToolTip(napoveda);
+    akce->setStatusTip(napoveda);
+    akce->setProperty("napoveda", napoveda);
+    if (d.ikona >= 0) akce->setIcon(ikona(d.ikona));
+    akce->setProperty("ikona", d.ikona);
+    akce->setShortcut(d.zkratka);
+    akce->setShortcutContext(Qt::WindowShortcut);
+    addAction(akce);
+    this->*(d.akce) = akce;
+  }
+  auto napoj = [this](QAction* akce, void (THlavni::*handler)()) {
+    connect(akce, &QAction::triggered, this, [this, handler] { Chranene([&] { (this->*handler)(); }); });
+  };
+  napoj(Akce_UlozitSoubor, &THlavni::Akce_UlozitSouborExecute);
+  napoj(Akce_Zalohovani, &THlavni::Akce_ZalohovaniExecute);
+  napoj(Akce_Konec, &THlavni::Akce_KonecExecute);
+}
+
+void THlavni::VytvorMenu() {
+  QMenuBar* bar = menuBar();
+  bar->setObjectName(QStringLiteral("MainMenu1"));
+  auto menu = [&](const char* jmeno, const char* titulek) {
+    QMenu* m = bar->addMenu(QString::fromUtf8(titulek));
+    m->setObjectName(QLatin1String(jmeno));
+    return m;
+  };
+  auto polozka = [](QMenu* m, QAction* akce, const char* jmeno) {
+    m->addAction(akce);
+    akce->setProperty("polozkaMenu", QLatin1String(jmeno));
+  };
+  QMenu* soubor = menu("MenuSoubor", "Soubor");
+  polozka(soubor, Akce_UlozitSoubor, "MenuUlozitSoubor");
+  soubor->addSeparator();
+  polozka(soubor, Akce_ImportDat, "MenuImportDat");
+  polozka(soubor, Akce_ExportDat, "MenuMSOffice");
+  soubor->addSeparator();
+  polozka(soubor, Akce_Zalohovani, "MenuZalohovani");
+  soubor->addSeparator();
+  polozka(soubor, Akce_Spustit, "MenuSpustit");
+  soubor->addSeparator();
+  polozka(soubor, Akce_Sestavy, "MenuSestavaZakladni");
+  soubor->addSeparator();
+  polozka(soubor, Akce_Konec, "MenuKonec");
+
+  QMenu* upravy = menu("MenuUpravy", "Úpravy");
+  polozka(upravy, Akce_KopirovatText, "MenuKopirovatText");
+  upravy->addSeparator();
+  polozka(upravy, Akce_HledatZaznam, "MenuHledatZaznam");
+  polozka(upravy, Akce_HledatZaznamDalsi, "MenuHledatZaznamDalsi");
+  polozka(upravy, Akce_PrejitNaZaznam, "MenuPrejitNaZaznam");
+
+  QMenu* data = menu("MenuData", "Data");
+  polozka(data, Akce_Trideni, "MenuTrideni");
+  data->addSeparator();
+  polozka(data, Akce_Filtr, "MenuFiltr");
+  polozka(data, Akce_ZrusitFiltr, "MenuZrusitFiltr");
+  data->addSeparator();
+  polozka(data, Akce_NovyZaznam, "MenuNovyZaznam");
+  polozka(data, Akce_EditZaznamu, "MenuEditZaznamu");
+  polozka(data, Akce_OdstranitZaznam, "MenuOdstranitZaznam");
+  data->addSeparator();
+  polozka(data, Akce_PrvniZaznam, "MenuPrvniZaznam");
+  polozka(data, Akce_PredchazejiciZaznam, "MenuPredchazejiciZaznam");
+  polozka(data, Akce_NasledujiciZaznam, "MenuNasledujiciZaznam");
+  polozka(data, Akce_PosledniZaznam, "MenuPosledniZaznam");
+
+  QMenu* nastroje = menu("MenuNastroje", "Nástroje");
+  polozka(nastroje, Akce_Konfig, "MenuKonfig");
+  nastroje->addSeparator();
+  polozka(nastroje, Akce_Ciselnik, "Menu_Ciselnik");
+
+  QMenu* napoveda = menu("MenuHelp", "Nápověda");
+  polozka(napoveda, Akce_Napoveda, "MenuNapoveda");
+  napoveda->addSeparator();
+  polozka(napoveda, Akce_OProgramu, "MenuOProgramu");
+}
+
+void THlavni::VytvorNastrojovouListu() {
+  ToolBar1 = new QToolBar(this);
+  ToolBar1->setObjectName(QStringLiteral("ToolBar1"));
+  ToolBar1->setMovable(false);
+  ToolBar1->setFloatable(false);
+  ToolBar1->setIconSize(QSize(16, 16));
+  ToolBar1->setToolButtonStyle(Qt::ToolButtonIconOnly);
+  ToolBar1->setFixedHeight(29);
+  ToolBar1->setContextMenuPolicy(Qt::PreventContextMenu);
+  addToolBar(Qt::TopToolBarArea, ToolBar1);
+
+  int separator = 0;
+  auto oddelovac = [&] {
+    QAction* s = ToolBar1->addSeparator();
+    s->setObjectName(QStringLiteral("TB_Separator%1").arg(++separator));
+  };
+  auto tlacitko = [&](QAction* akce) {
+    ToolBar1->addAction(akce);
+    QWidget* button = ToolBar1->widgetForAction(akce);
+    button->setObjectName(QStringLiteral("TB_") + akce->objectName().mid(5));
+    if (akce->property("napoveda").toString().isEmpty()) button->installEventFilter(new BezNapovedy(button));
+  };
+  tlacitko(Akce_Konec);
+  oddelovac();
+  tlacitko(Akce_UlozitSoubor);
+  oddelovac();
+  tlacitko(Akce_Spustit);
+  oddelovac();
+  tlacitko(Akce_Sestavy);
+  oddelovac();
+  tlacitko(Akce_KopirovatText);
+  tlacitko(Akce_HledatZaznam);
+  tlacitko(Akce_Trideni);
+  oddelovac();
+  tlacitko(Akce_Filtr);
+  tlacitko(Akce_ZrusitFiltr);
+  oddelovac();
+  tlacitko(Akce_NovyZaznam);
+  tlacitko(Akce_EditZaznamu);
+  tlacitko(Akce_OdstranitZaznam);
+  oddelovac();
+  tlacitko(Akce_PrvniZaznam);
+  tlacitko(Akce_PredchazejiciZaznam);
+  tlacitko(Akce_NasledujiciZaznam);
+  tlacitko(Akce_PosledniZaznam);
+  oddelovac();
+  tlacitko(Akce_Konfig);
+  tlacitko(Akce_Ciselnik);
+  oddelovac();
+  tlacitko(Akce_Napoveda);
+}
+
+void THlavni::VytvorSpodniPanel() {
+  SpodniNastrojPanel = new QWidget(this);
+  SpodniNastrojPanel->setObjectName(QStringLiteral("SpodniNastrojPanel"));
+  SpodniNastrojPanel->setFixedHeight(23);
+  auto stitek = [&](const char* jmeno, const char* text, int left) {
+    auto* label = new QLabel(QString::fromUtf8(text), SpodniNastrojPanel);
+    label->setObjectName(QLatin1String(jmeno));
+    label->move(left, 6);
+    label->adjustSize();
+    return label;
+  };
+  PopiskaZaznam = stitek("PopiskaZaznam", "Záznam :", 8);
+  CisloZaznamu = stitek("CisloZaznamu", "0", 56);
+  CisloZaznamu->setFixedWidth(57);
+  CisloZaznamu->setCursor(Qt::PointingHandCursor);
+  CisloZaznamu->setToolTip(QStringLiteral("Pozice aktuálního záznamu"));
+  PopiskaSetrideno = stitek("PopiskaSetrideno", "Setříděno podle : výchozí", 120);
+  ParametrFiltru = stitek("ParametrFiltru", "Filtr : není zadán", 272);
+  ParametrFiltru->setToolTip(QStringLiteral("Parametr filtru"));
+  // Labels size to their texts, except the position label.
+  for (QLabel* label : {PopiskaSetrideno, ParametrFiltru}) label->setMinimumWidth(0);
+}
+
+bool THlavni::Spust(QAction* akce) {
+  if (!akce || !akce->isEnabled()) return false;
+  akce->trigger();
+  return true;
+}
+
+// --- start-up -------------------------------------------------------------------
+
+void THlavni::NastavVnejsiGeometrii(int left, int top, int width, int height) {
+  // The settings hold the outer (frame) geometry; a window not yet shown has
+  // no frame, which the first show corrects.
+  vnejsi_ = QRect(left, top, width, height);
+  const QSize ramecek = frameGeometry().size() - size();
+  move(left, top);
+  resize(width - ramecek.width(), height - ramecek.height());
+}
+
+void THlavni::OpravRamecek() {
+  const QSize ramecek = frameGeometry().size() - size();
+  setMinimumSize(kNavrhovanaSirka - ramecek.width(), kNavrhovanaVyska - ramecek.height());
+  if (!ramecek.isEmpty() && vnejsi_.isValid()) {
+    move(vnejsi_.topLeft());
+    resize(vnejsi_.width() - ramecek.width(), vnejsi_.height() - ramecek.height());
+  }
+}
+
+void THlavni::showEvent(QShowEvent* event) {
+  QMainWindow::showEvent(event);
+  if (!ramecekOpraven_) {
+    ramecekOpraven_ = true;
+    QTimer::singleShot(0, this, [this] { OpravRamecek(); });
+  }
+}
+
+void THlavni::FormCreate() {
+  // 1. The program directory (set by the constructor).
+  // 2. The code list file, created empty when missing; a failure goes unreported.
+  const std::filesystem::path seznam = AdresarProgramu / "Seznam.txt";
+  std::error_code ec;
+  if (!std::filesystem::exists(seznam, ec)) VytvoritSoubor(seznam);
+
+  // 3. Settings and window geometry.
+  const settings::SettingsFile ini(SouborNastaveni());
+  ZobrazDialogUloz = ini.readBool("Nastaveni", "ZobrazDialogUloz", true);
+  UkladatPozici = ini.readBool("Formular", "UkladatPozici", true);
+  const QRect obrazovka = seam::interaction().primaryScreen();
+  int width = kNavrhovanaSirka, height = kNavrhovanaVyska, left, top;
+  setMinimumSize(kNavrhovanaSirka, kNavrhovanaVyska);
+  if (UkladatPozici) {
+    width = std::max(kNavrhovanaSirka, ini.readInteger("Formular", "Sirka", width));
+    height = std::max(kNavrhovanaVyska, ini.readInteger("Formular", "Vyska", height));
+    left = ini.readInteger("Formular", "Zleva", pulka(obrazovka.width() - width));
+    top = ini.readInteger("Formular", "Zhora", pulka(obrazovka.height() - height));
+  } else {
+    left = pulka(obrazovka.width() - width);
+    top = pulka(obrazovka.height() - height);
+  }
+  NastavVnejsiGeometrii(left, top, width, height);
+
+  // 4. A missing database file is created empty, after a message.
+  ClientDataSet1.setFileName(SouborDatabaze());
+  if (!std::filesystem::exists(SouborDatabaze(), ec)) {
+    ZobrazZpravu(QStringLiteral("Nebyl nalezen soubor databáze Odkaznik.xml, bude založen nový."));
+    ClientDataSet1.createEmpty(store::addressFieldDefs());
+    ClientDataSet1.saveToFile(SouborDatabaze());
+  }
+
+  // 5. Natural order.
+  SetridenoPodle = -1;
+  PopiskaSetrideno->setText(QStringLiteral("Setříděno podle : výchozí"));
+  PopiskaSetrideno->adjustSize();
+
+  // 6. Open the register; a damaged file leaves the store closed and the
+  // data commands disabled, and the file untouched.
+  if (!ClientDataSet1.active()) {
+    try {
+      ClientDataSet1.open();
+    } catch (...) {
+      PovolAkce();
+      throw;
+    }
+  }
+  // 7.-9.
+  PovolAkce();
+  ClientDataSet1.setLogChanges(false);
+  SirkaSloupcuExecute();
+}
+
+void THlavni::SirkaSloupcuExecute() {
+  const int widths[] = {140, 300, 80, 140};
+  for (int i = 0; i < 4 && i < DBGrid1->model()->columnCount(); ++i) DBGrid1->setColumnWidth(i, widths[i]);
+}
+
+// --- notifications and command states ----------------------------------------
+
+void THlavni::DataSource1DataChange() {
+  int pozice = ClientDataSet1.recNo();
+  if (pozice < 0 || ClientDataSet1.recordCount() == 0) pozice = 0;
+  CisloZaznamu->setText(QStringLiteral("%1 z %2").arg(pozice).arg(ClientDataSet1.recordCount()));
+  PovolAkce();
+}
+
+void THlavni::PovolAkce() {
+  const bool open = ClientDataSet1.active();
+  const int position = open ? ClientDataSet1.recNo() : 0;
+  const int count = open ? ClientDataSet1.recordCount() : 0;
+  for (QAction* akce : {Akce_UlozitSoubor, Akce_ImportDat, Akce_ExportDat, Akce_Spustit, Akce_Sestavy,
+                        Akce_KopirovatText, Akce_HledatZaznam, Akce_PrejitNaZaznam, Akce_Trideni, Akce_Filtr,
+                        Akce_ZrusitFiltr, Akce_NovyZaznam})
+    akce->setEnabled(open);
+  Akce_HledatZaznamDalsi->setEnabled(open && !HledParam.Text.empty());
+  Akce_EditZaznamu->setEnabled(open && count > 0);
+  Akce_OdstranitZaznam->setEnabled(open && count > 0);
+  Akce_PrvniZaznam->setEnabled(open && position > 1);
+  Akce_PredchazejiciZaznam->setEnabled(open && position > 1);
+  Akce_PosledniZaznam->setEnabled(open && position >= 0 && position < count);
+  Akce_NasledujiciZaznam->setEnabled(open && position >= 0 && position < count);
+}
+
+// --- commands -------------------------------------------------------------------
+
+void THlavni::Akce_UlozitSouborExecute() { ClientDataSet1.saveToFile(ClientDataSet1.fileName()); }
+
+void THlavni::Akce_ZalohovaniExecute() {
+  try {
+    ClientDataSet1.saveToFile(AdresarProgramu / "Odkaznik.bak");
+  } catch (...) {
+    ZobrazZpravu(QStringLiteral("Zálohový soubor Odkaznik.bak se nepodařilo vytvořit!"));
+    return;
+  }
+  ZobrazZpravu(QStringLiteral("Byla úpěšně vytvořena záloha databáze do souboru Odkaznik.bak. Pokud budete chtít "
+                              "obnovit databázi ze zálohy, smažte soubor Odkaznik.xml a změňte příponu záložního "
+                              "souboru z .BAK na ") +
+               QStringLiteral(".xml").toUpper() + QStringLiteral("."));
+}
+
+void THlavni::Akce_KonecExecute() { close(); }
+
+// --- shut-down --------------------------------------------------------------------
+
+void THlavni::closeEvent(QCloseEvent* event) {
+  if (FormClose()) {
+    event->accept();
+  } else {
+    event->ignore();
+  }
+}
+
+bool THlavni::FormClose() {
+  if (UkladatPozici && !(windowState() & (Qt::WindowMaximized | Qt::WindowMinimized | Qt::WindowFullScreen))) {
+    const QRect g = frameGeometry();
+    // A settings file that cannot be written is reported; the program still ends.
+    Chranene([&] {
+      settings::SettingsFile ini(SouborNastaveni());
+      ini.writeInteger("Formular", "Zleva", g.x());
+      ini.writeInteger("Formular", "Zhora", g.y());
+      ini.writeInteger("Formular", "Sirka", g.width());
+      ini.writeInteger("Formular", "Vyska", g.height());
+    });
+  }
+  return UlozPriZavreni();
+}
+
+bool THlavni::UlozPriZavreni() {
+  if (ulozeno_) return true;
+  if (ClientDataSet1.active() && ClientDataSet1.needsSaveOnClose()) {
+    bool ok = false;
+    Chranene([&] {
+      ClientDataSet1.saveToFile(ClientDataSet1.fileName());
+      ok = true;
+    });
+    if (!ok &&
+        ZobrazDotaz(TitulekAplikace(),
+                    QStringLiteral("Databázi se nepodařilo uložit. Chcete program přesto ukončit? Neuložené změny "
+                                   "budou ztraceny."),
+                    2) != QMessageBox::Yes)
+      return false;
+  }
+  ulozeno_ = true;
+  return true;
+}

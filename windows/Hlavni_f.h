@@ -1,0 +1,119 @@
+#pragma once
+// THlavni: the main window. It owns the record store, the grid over it, the
+// commands with their menu and toolbar, the status panel, and the members
+// that carry the program's state between commands.
+#include <QLabel>
+#include <QMainWindow>
+#include <QString>
+#include <QWidget>
+#include <cstdint>
+#include <filesystem>
+#include <string>
+
+#include "RecordStore.h"
+
+class QAction;
+class QMenu;
+class QToolBar;
+class TMrizka;
+
+// The last search: field, searched text, whole-value flag.
+struct THledParam {
+  std::string Pole;
+  std::string Text;
+  bool CelaHodnota = false;
+};
+
+class THlavni : public QMainWindow {
+  Q_OBJECT
+ public:
+  // The outer size the window is designed with, and its minimum.
+  static constexpr int kNavrhovanaSirka = 716;
+  static constexpr int kNavrhovanaVyska = 507;
+
+  // `adresarProgramu` empty: the directory of the running executable.
+  explicit THlavni(const QString& adresarProgramu = QString(), QWidget* parent = nullptr);
+  ~THlavni() override;
+
+  // --- state carried between commands ---
+  std::filesystem::path AdresarProgramu;  // with the trailing separator's meaning: files are AdresarProgramu / name
+  std::int32_t SetridenoPodle = -1;
+  std::int32_t FiltrPole = 0;
+  std::string FiltrVyraz;
+  THledParam HledParam;
+  bool ZobrazDialogUloz = true;
+  bool UkladatPozici = true;
+
+  store::RecordStore ClientDataSet1;
+
+  // --- components ---
+  TMrizka* DBGrid1 = nullptr;
+  QToolBar* ToolBar1 = nullptr;
+  QWidget* SpodniNastrojPanel = nullptr;
+  QLabel* PopiskaZaznam = nullptr;
+  QLabel* CisloZaznamu = nullptr;
+  QLabel* PopiskaSetrideno = nullptr;
+  QLabel* ParametrFiltru = nullptr;
+
+  // --- commands, in the order of the command list ---
+  QAction* Akce_UlozitSoubor = nullptr;
+  QAction* Akce_ExportDat = nullptr;
+  QAction* Akce_ImportDat = nullptr;
+  QAction* Akce_Zalohovani = nullptr;
+  QAction* Akce_Spustit = nullptr;
+  QAction* Akce_Sestavy = nullptr;
+  QAction* Akce_Konec = nullptr;
+  QAction* Akce_KopirovatText = nullptr;
+  QAction* Akce_HledatZaznam = nullptr;
+  QAction* Akce_HledatZaznamDalsi = nullptr;
+  QAction* Akce_Trideni = nullptr;
+  QAction* Akce_Filtr = nullptr;
+  QAction* Akce_ZrusitFiltr = nullptr;
+  QAction* Akce_NovyZaznam = nullptr;
+  QAction* Akce_EditZaznamu = nullptr;
+  QAction* Akce_OdstranitZaznam = nullptr;
+  QAction* Akce_PrvniZaznam = nullptr;
+  QAction* Akce_PredchazejiciZaznam = nullptr;
+  QAction* Akce_NasledujiciZaznam = nullptr;
+  QAction* Akce_PosledniZaznam = nullptr;
+  QAction* Akce_Konfig = nullptr;
+  QAction* Akce_Napoveda = nullptr;
+  QAction* Akce_OProgramu = nullptr;
+  QAction* Akce_PrejitNaZaznam = nullptr;
+  QAction* Akce_Ciselnik = nullptr;
+
+  // Runs a command as the menu would: only while it is enabled; true when it ran.
+  static bool Spust(QAction* akce);
+
+  // The settings file's path.
+  std::filesystem::path SouborNastaveni() const { return AdresarProgramu / "Odkaznik.ini"; }
+  std::filesystem::path SouborDatabaze() const { return AdresarProgramu / "Odkaznik.xml"; }
+
+  // --- handlers ---
+  void DataSource1DataChange();
+  void PovolAkce();
+  void SirkaSloupcuExecute();
+  void Akce_UlozitSouborExecute();
+  void Akce_ZalohovaniExecute();
+  void Akce_KonecExecute();
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+  void showEvent(QShowEvent* event) override;
+
+ private:
+  void VytvorAkce();
+  void VytvorMenu();
+  void VytvorNastrojovouListu();
+  void VytvorSpodniPanel();
+  void FormCreate();
+  bool FormClose();
+  bool UlozPriZavreni();
+  void NastavVnejsiGeometrii(int left, int top, int width, int height);
+  void OpravRamecek();
+
+  int listener_ = -1;
+  bool ulozeno_ = false;     // the closing save has been dealt with
+  bool ramecekOpraven_ = false;
+  QRect vnejsi_;             // the outer geometry asked for before the frame was known
+};
