@@ -6,6 +6,7 @@
 // removed. Tests can make any step fail.
 #include <cerrno>
 #include <filesystem>
+#include <functional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -41,9 +42,11 @@ class AtomicWriter {
 
  private:
   void flushBuffer();
+  void writeAll(std::string_view bytes);  // loops on partial writes and EINTR
   [[noreturn]] void fail(int err);
 
   std::filesystem::path target_;
+  std::filesystem::path dest_;  // the file renamed over: target_, or the file a link names
   std::filesystem::path temp_;
   std::string buffer_;
   int fd_ = -1;
@@ -69,5 +72,9 @@ struct Fault {
 };
 void injectFault(const Fault& fault);
 void clearFaults();
+// Called with each step just before it runs (before any injected fault of
+// it); an empty function removes the observer. Lets a test stop the process
+// at a chosen step.
+void setStepObserver(std::function<void(Step)> observer);
 
 }  // namespace files
