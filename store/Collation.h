@@ -18,8 +18,9 @@ class Collator {
 
   // <0, 0, >0
   int compare(std::string_view a, std::string_view b) const;
-  // Appends the sort key of `text` (bytes compared with memcmp give the
-  // order of compare()).
+  // Appends the sort key of `text`. Keys compared byte by byte as unsigned
+  // (memcmp over the shorter length, then the shorter key first) give the
+  // order of compare(); a key never contains a zero byte.
   void appendSortKey(std::string_view text, std::string& out) const;
 
  private:

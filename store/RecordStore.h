@@ -108,12 +108,19 @@ class RecordStore {
   void setFilterPredicate(std::function<bool()> predicate);
   void setFiltered(bool on);
   bool filtered() const { return filtered_; }
+  // The locale whose linguistic order sorts the texts; empty: the user's
+  // locale (Czech when that is C or POSIX). A sorted view is sorted again.
+  void setSortLocale(std::string locale);
 
   // --- bookmarks -----------------------------------------------------------------
+  // A bookmark names a record, not a position; it holds nothing that needs
+  // releasing, so freeBookmark only exists for symmetry with the callers.
   using Bookmark = RecId;
+  static constexpr Bookmark kNoBookmark = ~Bookmark{0};  // no current record
   Bookmark bookmark() const;
-  void gotoBookmark(Bookmark b);
-  std::string bookmarkText() const;
+  void gotoBookmark(Bookmark b);  // kNoBookmark does nothing
+  void freeBookmark(Bookmark) {}
+  std::string bookmarkText() const;             // empty without a current record
   void setBookmarkText(std::string_view text);  // empty text does nothing
 
   // --- notifications ------------------------------------------------------------
@@ -143,8 +150,16 @@ class RecordStore {
   const RecordTable& table() const { return table_; }
 
  private:
-  // Implementation in RecordStore.cpp.
   struct Impl;
+
+  void requireOpen() const;
+  void requireBrowse() const;
+  int checkedDef(int listPos) const;
+  Value currentValue(int def) const;
+  void rebuildOrder(int sortDef);
+  void afterViewChange();
+  void notify();
+
   std::unique_ptr<Impl> impl_;
   std::filesystem::path fileName_;
   RecordTable table_;

@@ -31,8 +31,10 @@ class RecordTable {
  public:
   RecordTable() = default;
   explicit RecordTable(std::vector<FieldDef> defs);
-  RecordTable(RecordTable&&) noexcept = default;
-  RecordTable& operator=(RecordTable&&) noexcept = default;
+  // A moved-from table is empty and usable again (it must not go on
+  // filling the chunk it handed over).
+  RecordTable(RecordTable&& other) noexcept;
+  RecordTable& operator=(RecordTable&& other) noexcept;
 
   const std::vector<FieldDef>& defs() const { return defs_; }
   int fieldCount() const { return static_cast<int>(defs_.size()); }
@@ -68,7 +70,10 @@ class RecordTable {
   const char* store(std::span<const Value> values);
 
   std::vector<FieldDef> defs_;
-  std::vector<std::unique_ptr<char[]>> chunks_;
+  struct ChunkDelete {
+    void operator()(char* p) const noexcept;
+  };
+  std::vector<std::unique_ptr<char[], ChunkDelete>> chunks_;
   std::size_t chunkFree_ = 0;
   char* chunkPos_ = nullptr;
   std::vector<const char*> recs_;
