@@ -6,7 +6,7 @@ packages=(
   qt6-base-dev qt6-translations-l10n libgl-dev
   libicu-dev
   libgtest-dev libgmock-dev googletest libbenchmark-dev
-  fonts-dejavu-core
+  fonts-dejavu-core fonts-liberation2
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -11,7 +11,8 @@
 void NastavAplikaci(QApplication& app) {
   QApplication::setApplicationName(TitulekAplikace());
   QApplication::setApplicationDisplayName(QString());
-  QFont font(QStringLiteral("DejaVu Sans"));
+  // A narrow sans font of the classic 8-point desktop metrics.
+  QFont font(QStringLiteral("Liberation Sans"));
   font.setStyleHint(QFont::SansSerif);
   font.setPointSize(8);
   QApplication::setFont(font);

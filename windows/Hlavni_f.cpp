@@ -23,6 +23,9 @@
 #include "Soubory.h"
 #include "Zpravy.h"
 
+// The icons live in the windows library's resources.
+static void NactiZdroje() { Q_INIT_RESOURCE(odkaznik); }
+
 namespace {
 
 QIcon ikona(int index) { return QIcon(QStringLiteral(":/ikony/%1.png").arg(index, 2, 10, QLatin1Char('0'))); }
@@ -40,6 +43,7 @@ int pulka(int value) { return value / 2; }
 }  // namespace
 
 THlavni::THlavni(const QString& adresarProgramu, QWidget* parent) : QMainWindow(parent) {
+  NactiZdroje();
   setObjectName(QStringLiteral("Hlavni"));
   setWindowTitle(TitulekAplikace());
   VytvorAkce();
@@ -276,8 +280,6 @@ void THlavni::VytvorSpodniPanel() {
   PopiskaSetrideno = stitek("PopiskaSetrideno", "Setříděno podle : výchozí", 120);
   ParametrFiltru = stitek("ParametrFiltru", "Filtr : není zadán", 272);
   ParametrFiltru->setToolTip(QStringLiteral("Parametr filtru"));
-  // Labels size to their texts, except the position label.
-  for (QLabel* label : {PopiskaSetrideno, ParametrFiltru}) label->setMinimumWidth(0);
 }
 
 bool THlavni::Spust(QAction* akce) {
