@@ -66,7 +66,12 @@ THlavni::THlavni(const QString& adresarProgramu, QWidget* parent) : QMainWindow(
     Chranene([&] { ClientDataSet1.moveField(from, to); });
   });
 
+  connect(DBGrid1, &QAbstractItemView::doubleClicked, this, [this] { Chranene([this] { Akce_SpustitExecute(); }); });
+  connect(DBGrid1->horizontalHeader(), &QHeaderView::sectionClicked, this,
+          [this](int column) { Chranene([&] { DBGrid1TitleClick(column); }); });
+
   listener_ = ClientDataSet1.addDataChangeListener([this] { DataSource1DataChange(); });
+  ClientDataSet1.setFilterPredicate([this] { return ClientDataSet1FilterRecord(); });
 
   AdresarProgramu = std::filesystem::path(
       (adresarProgramu.isEmpty() ? QCoreApplication::applicationDirPath() : adresarProgramu).toStdU16String());
@@ -146,8 +151,30 @@ void THlavni::VytvorAkce() {
     connect(akce, &QAction::triggered, this, [this, handler] { Chranene([&] { (this->*handler)(); }); });
   };
   napoj(Akce_UlozitSoubor, &THlavni::Akce_UlozitSouborExecute);
+  napoj(Akce_ExportDat, &THlavni::Akce_ExportDatExecute);
+  napoj(Akce_ImportDat, &THlavni::Akce_ImportDatExecute);
   napoj(Akce_Zalohovani, &THlavni::Akce_ZalohovaniExecute);
+  napoj(Akce_Spustit, &THlavni::Akce_SpustitExecute);
+  napoj(Akce_Sestavy, &THlavni::Akce_SestavyExecute);
   napoj(Akce_Konec, &THlavni::Akce_KonecExecute);
+  napoj(Akce_KopirovatText, &THlavni::Akce_KopirovatTextExecute);
+  napoj(Akce_HledatZaznam, &THlavni::Akce_HledatZaznamExecute);
+  napoj(Akce_HledatZaznamDalsi, &THlavni::Akce_HledatZaznamDalsiExecute);
+  napoj(Akce_Trideni, &THlavni::Akce_TrideniExecute);
+  napoj(Akce_Filtr, &THlavni::Akce_FiltrExecute);
+  napoj(Akce_ZrusitFiltr, &THlavni::Akce_ZrusitFiltrExecute);
+  napoj(Akce_NovyZaznam, &THlavni::Akce_NovyZaznamExecute);
+  napoj(Akce_EditZaznamu, &THlavni::Akce_EditZaznamuExecute);
+  napoj(Akce_OdstranitZaznam, &THlavni::Akce_OdstranitZaznamExecute);
+  napoj(Akce_PrvniZaznam, &THlavni::Akce_PrvniZaznamExecute);
+  napoj(Akce_PredchazejiciZaznam, &THlavni::Akce_PredchazejiciZaznamExecute);
+  napoj(Akce_NasledujiciZaznam, &THlavni::Akce_NasledujiciZaznamExecute);
+  napoj(Akce_PosledniZaznam, &THlavni::Akce_PosledniZaznamExecute);
+  napoj(Akce_Konfig, &THlavni::Akce_KonfigExecute);
+  napoj(Akce_Napoveda, &THlavni::Akce_NapovedaExecute);
+  napoj(Akce_OProgramu, &THlavni::Akce_OProgramuExecute);
+  napoj(Akce_PrejitNaZaznam, &THlavni::Akce_PrejitNaZaznamExecute);
+  napoj(Akce_Ciselnik, &THlavni::Akce_CiselnikExecute);
 }
 
 void THlavni::VytvorMenu() {

@@ -90,12 +90,48 @@ class THlavni : public QMainWindow {
   std::filesystem::path SouborDatabaze() const { return AdresarProgramu / "Odkaznik.xml"; }
 
   // --- handlers ---
+  // Start-up, shut-down, commands of the file menu (Hlavni_f.cpp).
   void DataSource1DataChange();
   void PovolAkce();
   void SirkaSloupcuExecute();
   void Akce_UlozitSouborExecute();
   void Akce_ZalohovaniExecute();
   void Akce_KonecExecute();
+
+  // Navigation, deletion, the record editor, the code list and the settings
+  // dialog (Hlavni_Upravy.cpp).
+  void Akce_PrvniZaznamExecute();
+  void Akce_PredchazejiciZaznamExecute();
+  void Akce_NasledujiciZaznamExecute();
+  void Akce_PosledniZaznamExecute();
+  void Akce_PrejitNaZaznamExecute();
+  void Akce_OdstranitZaznamExecute();
+  void Akce_NovyZaznamExecute();
+  void Akce_EditZaznamuExecute();
+  void Akce_CiselnikExecute();
+  void Akce_KonfigExecute();
+
+  // Sorting, search and filter (Hlavni_Hledani.cpp).
+  void Akce_TrideniExecute();
+  void Akce_HledatZaznamExecute();
+  void Akce_HledatZaznamDalsiExecute();
+  void Akce_FiltrExecute();
+  void Akce_ZrusitFiltrExecute();
+  void DBGrid1TitleClick(int column);
+  bool ClientDataSet1FilterRecord();
+
+  // Export and import (Hlavni_Vymena.cpp).
+  void Akce_ExportDatExecute();
+  void Akce_ImportDatExecute();
+
+  // Desktop actions (Hlavni_Plocha.cpp).
+  void Akce_SpustitExecute();
+  void Akce_KopirovatTextExecute();
+  void Akce_NapovedaExecute();
+  void Akce_OProgramuExecute();
+
+  // Reports (Hlavni_Sestavy.cpp).
+  void Akce_SestavyExecute();
 
  protected:
   void closeEvent(QCloseEvent* event) override;

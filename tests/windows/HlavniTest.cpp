@@ -246,6 +246,7 @@ struct GeometryCase {
   const char* name;
   std::string ini;
   QRect expected;
+  friend void PrintTo(const GeometryCase& c, std::ostream* os) { *os << c.name; }
 };
 
 class GeometryTest : public HlavniTest, public ::testing::WithParamInterface<GeometryCase> {};

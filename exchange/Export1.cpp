@@ -1,0 +1,1 @@
+// The table writers arrive with the export feature.

@@ -1,0 +1,1 @@
+// The report engine arrives with the reports feature.

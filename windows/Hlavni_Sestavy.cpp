@@ -1,0 +1,4 @@
+// Not built yet: these handlers arrive with their features.
+#include "Hlavni_f.h"
+
+void THlavni::Akce_SestavyExecute() {}
