@@ -88,6 +88,10 @@ THlavni::~THlavni() {
     }
   }
   ClientDataSet1.removeDataChangeListener(listener_);
+  // The grid reads the store: it goes before the store does (members die
+  // before the widget base class deletes its children).
+  delete takeCentralWidget();
+  DBGrid1 = nullptr;
   ClientDataSet1.close();
 }
 
