@@ -7,6 +7,7 @@ packages=(
   libicu-dev
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   fonts-dejavu-core fonts-liberation2
+  clang libclang-rt-14-dev
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -23,3 +23,8 @@ if [[ ${ODKAZNIK_SANITIZERS:-1} != 0 ]]; then
   export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
   (cd "$sanitized" && ctest --output-on-failure -j2 --timeout 600)
 fi
+
+# Each fuzz target briefly on its corpus.
+if [[ ${ODKAZNIK_FUZZ_SECONDS:-10} != 0 ]]; then
+  "$root/scripts/fuzz.sh" "${ODKAZNIK_FUZZ_SECONDS:-10}"
+fi
