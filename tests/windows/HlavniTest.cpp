@@ -242,6 +242,27 @@ TEST_F(HlavniTest, SettingsFileThatCannotBeWrittenStillEndsTheProgram) {
   EXPECT_EQ(s.recordCount(), 0);
 }
 
+TEST_F(HlavniTest, ProgramDirectoryThatCannotBeWrittenStillOpensTheRegister) {
+  writeRegister(2);
+  const std::string old = readFile(dir / "Odkaznik.xml");
+  // Every file the program tries to create is refused.
+  for (int n = 1; n <= 10; ++n) files::injectFault({files::Step::Create, n, EACCES});
+  auto w = start();
+  EXPECT_TRUE(person.messages.empty());  // the code list's creation fails silently
+  EXPECT_FALSE(fs::exists(dir / "Seznam.txt"));
+  EXPECT_EQ(w->CisloZaznamu->text(), "1 z 2");
+  EXPECT_EQ(w->DBGrid1->model()->rowCount(), 2);
+
+  EXPECT_TRUE(THlavni::Spust(w->Akce_UlozitSoubor));
+  ASSERT_EQ(person.messages.size(), 1u);
+  EXPECT_EQ(person.messages[0].text,
+            QString("Cannot create file \"%1\". Permission denied.").arg((dir / "Odkaznik.xml").c_str()));
+  EXPECT_TRUE(w->close());  // the settings file is refused too, and reported; the program still ends
+  EXPECT_EQ(person.messages.size(), 2u);
+  EXPECT_FALSE(fs::exists(dir / "Odkaznik.ini"));
+  EXPECT_EQ(readFile(dir / "Odkaznik.xml"), old);
+}
+
 struct GeometryCase {
   const char* name;
   std::string ini;
