@@ -291,7 +291,33 @@ bool TNovyEdit::FormKeyDown(int key, Qt::KeyboardModifiers modifiers) {
   return true;
 }
 
+// The keys of FormKeyDown's table.
+static bool KlavesaEditoru(int key, Qt::KeyboardModifiers modifiers) {
+  switch (key) {
+    case Qt::Key_Up:
+    case Qt::Key_Down:
+    case Qt::Key_Insert:
+      return true;
+    case Qt::Key_Home:
+    case Qt::Key_End:
+    case Qt::Key_Left:
+    case Qt::Key_Right:
+      return modifiers & Qt::ShiftModifier;
+    default:
+      return false;
+  }
+}
+
 bool TNovyEdit::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::ShortcutOverride) {
+    // The editor's keys are the editor's: no shortcut (the main window's Ins
+    // for one) takes them first.
+    auto* klavesa = static_cast<QKeyEvent*>(event);
+    if (KlavesaEditoru(klavesa->key(), klavesa->modifiers())) {
+      event->accept();
+      return true;
+    }
+  }
   if (event->type() == QEvent::KeyPress) {
     auto* klavesa = static_cast<QKeyEvent*>(event);
     bool zpracovano = true;  // a key whose handling failed is ours all the same
