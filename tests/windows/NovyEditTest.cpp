@@ -271,3 +271,19 @@ TEST_F(NovyEdit, TheCommandsOpenTheirModes) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(NovyEdit, AnUnreadableCodeListIsReportedAndTheEditorOpens) {
+  writeRegister(1);
+  std::filesystem::create_directory(dir / "Seznam.txt");
+  start();
+  auto d = open(TNovyEdit::kNovyZaznam);
+  ASSERT_EQ(person.messages.size(), 1u);
+  EXPECT_TRUE(person.messages[0].text.startsWith(QStringLiteral("Cannot open file \"")));
+  EXPECT_EQ(person.messages[0].icon, QMessageBox::Critical);
+  EXPECT_EQ(d->Pole3->count(), 0);
+  EXPECT_FALSE(d->OK->isEnabled());
+}
+
+}  // namespace
