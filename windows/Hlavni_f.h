@@ -110,6 +110,7 @@ class THlavni : public QMainWindow {
   void Akce_EditZaznamuExecute();
   void Akce_CiselnikExecute();
   void Akce_KonfigExecute();
+  void OtevriEditor(const QString& titulek);  // the record editor with its mode's caption
 
   // Sorting, search and filter (Hlavni_Hledani.cpp).
   void Akce_TrideniExecute();

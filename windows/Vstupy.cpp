@@ -1,6 +1,7 @@
 #include "Vstupy.h"
 
 #include <QComboBox>
+#include <algorithm>
 #include <QLineEdit>
 #include <QList>
 #include <QPlainTextEdit>
@@ -28,9 +29,13 @@ void PovolJenAnsi(QComboBox* box) {
 void PovolJenAnsi(QPlainTextEdit* area) {
   QObject::connect(area->document(), &QTextDocument::contentsChange, area, [area](int from, int, int added) {
     if (added <= 0) return;
+    // A whole new text is reported with the document's closing paragraph
+    // counted in: keep the range inside the document, or the cursor would
+    // select nothing and let everything through.
+    const int last = area->document()->characterCount() - 1;
     QTextCursor cursor(area->document());
-    cursor.setPosition(from);
-    cursor.setPosition(from + added, QTextCursor::KeepAnchor);
+    cursor.setPosition(std::min(from, last));
+    cursor.setPosition(std::min(from + added, last), QTextCursor::KeepAnchor);
     const QString inserted = cursor.selectedText();
     if (JenAnsi(inserted)) return;
     QString kept;

@@ -44,6 +44,13 @@ TEST(Vstupy, TextAreaDropsWhatTheCodePageLacks) {
   PovolJenAnsi(&area);
   area.insertPlainText(QString::fromUtf8("abc\n😀č\n中x"));
   EXPECT_EQ(area.toPlainText(), QString::fromUtf8("abc\nč\nx"));
+  // A whole text set at once, into an empty area and over a text.
+  QPlainTextEdit fresh;
+  PovolJenAnsi(&fresh);
+  fresh.setPlainText(QString::fromUtf8("😀a"));
+  EXPECT_EQ(fresh.toPlainText(), "a");
+  fresh.setPlainText(QString::fromUtf8("b\n中"));
+  EXPECT_EQ(fresh.toPlainText(), "b\n");
 }
 
 }  // namespace

@@ -1,0 +1,122 @@
+// The code list dialog: the file read whole, long lines cut on Ok, the file
+// rewritten with CR LF, and the file errors.
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
+
+#include "Ciselnik_f.h"
+#include "Registr.h"
+
+namespace {
+
+using Ciselnik = Registr;
+
+TEST_F(Ciselnik, OkCutsLongLinesAndRewritesTheFile) {
+  THlavni& h = start();
+  const std::string dvacet = "12345678901234567890";
+  struct Pripad {
+    std::string before;
+    std::string after;
+  } pripady[] = {
+      {dvacet + "abcde\r\n" + dvacet + "\r\n", dvacet + "\r\n" + dvacet + "\r\n"},  // 25 cut, 20 whole
+      {"abc" + std::string(19, ' ') + "\r\nx", "abc" + std::string(17, ' ') + "\r\nx"},  // spaces count
+      {"abc\n\nxyz", "abc\r\n\r\nxyz"},                                                   // no final break
+      {"b\ra\rb\r", "b\r\na\r\nb\r\n"},                                                    // duplicates, order
+      {"\r\n", "\r\n"},
+      {std::string("ok\r\nk\xF8\xED\x9E\0tail\r\n", 14), "ok\r\nk\xF8\xED\x9E"},         // NUL ends the text
+      {"", ""},
+  };
+  for (const Pripad& p : pripady) {
+    SCOPED_TRACE(p.before);
+    writeFile(dir / "Seznam.txt", p.before);
+    TCiselnik d(h);
+    d.show();
+    EXPECT_EQ(d.DelkaKodu, 20);
+    EXPECT_TRUE(d.Tl_Ok->isEnabled());
+    d.Tl_Ok->click();
+    EXPECT_FALSE(d.isVisible());
+    EXPECT_EQ(readFile(dir / "Seznam.txt"), p.after);
+  }
+  EXPECT_TRUE(person.messages.empty());
+}
+
+TEST_F(Ciselnik, TheTextAreaShowsTheCutLines) {
+  THlavni& h = start();
+  writeFile(dir / "Seznam.txt", "k\xF8\xED\x9E\r\n");
+  TCiselnik d(h);
+  d.show();
+  EXPECT_EQ(d.windowTitle(), "Správa číselníku pro pole Kód");
+  EXPECT_EQ(d.La_Pouceni->text(), "Výrazy s počtem znaků nad 20 budou oříznuty!");
+  EXPECT_EQ(d.Memo1->toPlainText(), "kříž\n");
+  d.Memo1->appendPlainText(QString::fromUtf8("ABCDEFGHIJKLMNOPQRSTUVWXYZ\u00A0😀"));
+  files::injectFault({files::Step::Rename, 1, EACCES});
+  d.Tl_Ok->click();
+  // The write failed: the dialog stays, with the line cut already.
+  EXPECT_TRUE(d.isVisible());
+  EXPECT_EQ(d.Memo1->toPlainText(), "kříž\n\nABCDEFGHIJKLMNOPQRST");
+  ASSERT_EQ(person.messages.size(), 1u);
+  EXPECT_TRUE(person.messages[0].text.startsWith(
+      QStringLiteral("Cannot create file \"%1\". ").arg(QString::fromStdString((dir / "Seznam.txt").string()))))
+      << person.messages[0].text.toStdString();
+  EXPECT_EQ(readFile(dir / "Seznam.txt"), "k\xF8\xED\x9E\r\n");
+  d.Tl_Ok->click();
+  EXPECT_EQ(readFile(dir / "Seznam.txt"), "k\xF8\xED\x9E\r\n\r\nABCDEFGHIJKLMNOPQRST");
+}
+
+TEST_F(Ciselnik, NoBreakSpaceStaysOne) {
+  THlavni& h = start();
+  TCiselnik d(h);
+  d.Memo1->setPlainText(QString::fromUtf8("a\u00A0b"));
+  d.Tl_Ok->click();
+  EXPECT_EQ(readFile(dir / "Seznam.txt"), "a\xA0" "b");
+}
+
+TEST_F(Ciselnik, StornoLeavesTheFileUntouched) {
+  writeRegister(1);
+  writeFile(dir / "Seznam.txt", "abc\nxyz\n");
+  THlavni& h = start();
+  withDialog<TCiselnik>(h.Akce_Ciselnik, [&](TCiselnik& d) {
+    d.Memo1->setPlainText(QStringLiteral("new"));
+    d.Tl_Storno->click();
+  });
+  EXPECT_EQ(readFile(dir / "Seznam.txt"), "abc\nxyz\n");
+}
+
+TEST_F(Ciselnik, AMissingFileIsCreatedEmpty) {
+  THlavni& h = start();
+  std::filesystem::remove(dir / "Seznam.txt");
+  withDialog<TCiselnik>(h.Akce_Ciselnik, [&](TCiselnik& d) {
+    EXPECT_EQ(d.Memo1->toPlainText(), "");
+    EXPECT_TRUE(std::filesystem::exists(dir / "Seznam.txt"));
+    EXPECT_EQ(std::filesystem::file_size(dir / "Seznam.txt"), 0u);
+    d.Tl_Ok->click();
+  });
+  EXPECT_EQ(std::filesystem::file_size(dir / "Seznam.txt"), 0u);
+  EXPECT_TRUE(person.messages.empty());
+}
+
+TEST_F(Ciselnik, TheWidthOfKodComesFromTheRegister) {
+  writeRegister(1, 10);
+  writeFile(dir / "Seznam.txt", "1234567890123\r\n");
+  THlavni& h = start();
+  TCiselnik d(h);
+  EXPECT_EQ(d.La_Pouceni->text(), "Výrazy s počtem znaků nad 10 budou oříznuty!");
+  d.Tl_Ok->click();
+  EXPECT_EQ(readFile(dir / "Seznam.txt"), "1234567890\r\n");
+}
+
+TEST_F(Ciselnik, AFileThatCannotBeReadIsReportedAndTheDialogOpens) {
+  THlavni& h = start();
+  std::filesystem::remove(dir / "Seznam.txt");
+  std::filesystem::create_directory(dir / "Seznam.txt");
+  TCiselnik d(h);
+  ASSERT_EQ(person.messages.size(), 1u);
+  EXPECT_TRUE(person.messages[0].text.startsWith(
+      QStringLiteral("Cannot open file \"%1\". ").arg(QString::fromStdString((dir / "Seznam.txt").string()))))
+      << person.messages[0].text.toStdString();
+  EXPECT_EQ(d.Memo1->toPlainText(), "");
+  EXPECT_EQ(d.La_Pouceni->text(), "Výrazy s počtem znaků nad 20 budou oříznuty!");
+  EXPECT_TRUE(d.Tl_Ok->isEnabled());
+}
+
+}  // namespace

@@ -1,0 +1,81 @@
+// The settings dialog: its boxes, its changed state and the two keys it writes.
+#include <QCheckBox>
+#include <QPushButton>
+
+#include "Konfig_f.h"
+#include "Registr.h"
+#include "SettingsFile.h"
+
+namespace {
+
+using Konfig = Registr;
+
+TEST_F(Konfig, OpensFromTheRunsSettingsWithOkDisabled) {
+  THlavni& h = start();
+  h.ZobrazDialogUloz = false;
+  withDialog<TKonfig>(h.Akce_Konfig, [&](TKonfig& d) {
+    EXPECT_EQ(d.windowTitle(), "Konfigurace");
+    EXPECT_FALSE(d.ChB_ZobrazDialogUloz->isChecked());
+    EXPECT_TRUE(d.ChB_UkladatPozici->isChecked());
+    EXPECT_FALSE(d.Tl_Ok->isEnabled());
+    // Not the default button: Enter presses nothing.
+    EXPECT_FALSE(d.Tl_Ok->isDefault());
+    EXPECT_FALSE(d.Tl_Storno->isDefault());
+    QTest::keyClick(&d, Qt::Key_Escape);
+    EXPECT_FALSE(d.isVisible());
+  });
+  EXPECT_FALSE(std::filesystem::exists(dir / "Odkaznik.ini"));
+}
+
+TEST_F(Konfig, ABoxTickedTwiceWritesBothKeys) {
+  THlavni& h = start();
+  TKonfig d(h);
+  d.show();
+  d.ChB_UkladatPozici->click();
+  d.ChB_UkladatPozici->click();
+  EXPECT_TRUE(d.Tl_Ok->isEnabled());
+  d.Tl_Ok->click();
+  EXPECT_FALSE(d.isVisible());
+  EXPECT_EQ(readFile(dir / "Odkaznik.ini"), "[Nastaveni]\r\nZobrazDialogUloz=1\r\n[Formular]\r\nUkladatPozici=1\r\n");
+  EXPECT_TRUE(h.ZobrazDialogUloz);
+  EXPECT_TRUE(h.UkladatPozici);
+}
+
+TEST_F(Konfig, ConfirmedSettingsTakeEffectForTheRun) {
+  THlavni& h = start();
+  TKonfig d(h);
+  d.show();
+  d.ChB_ZobrazDialogUloz->click();
+  d.Tl_Ok->click();
+  EXPECT_FALSE(h.ZobrazDialogUloz);
+  EXPECT_TRUE(h.UkladatPozici);
+  const settings::SettingsFile ini(h.SouborNastaveni());
+  EXPECT_EQ(ini.readString("Nastaveni", "ZobrazDialogUloz", "?"), "0");
+  EXPECT_EQ(ini.readString("Formular", "UkladatPozici", "?"), "1");
+}
+
+TEST_F(Konfig, ARefusedWriteKeepsTheDialogOpenAndTheSettings) {
+  THlavni& h = start();
+  TKonfig d(h);
+  d.show();
+  d.ChB_ZobrazDialogUloz->click();
+  d.ChB_UkladatPozici->click();
+  files::injectFault({files::Step::Create, 1, EACCES});
+  d.Tl_Ok->click();
+  ASSERT_EQ(person.messages.size(), 1u);
+  EXPECT_EQ(person.messages[0].text,
+            QStringLiteral("Unable to write to %1.").arg(QString::fromStdString((dir / "Odkaznik.ini").string())));
+  EXPECT_EQ(person.messages[0].icon, QMessageBox::Critical);
+  EXPECT_TRUE(d.isVisible());
+  EXPECT_TRUE(h.ZobrazDialogUloz);
+  EXPECT_TRUE(h.UkladatPozici);
+  EXPECT_FALSE(std::filesystem::exists(dir / "Odkaznik.ini"));
+
+  // The next try goes through.
+  d.Tl_Ok->click();
+  EXPECT_FALSE(d.isVisible());
+  EXPECT_FALSE(h.ZobrazDialogUloz);
+  EXPECT_FALSE(h.UkladatPozici);
+}
+
+}  // namespace

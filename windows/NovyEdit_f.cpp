@@ -1,0 +1,328 @@
+#include "NovyEdit_f.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QEvent>
+#include <QFrame>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QToolButton>
+
+#include "Hlavni_f.h"
+#include "Seam.h"
+#include "SeznamKodu.h"
+#include "Texty.h"
+#include "Vstupy.h"
+#include "Zpravy.h"
+
+const QString TNovyEdit::kNovyZaznam = QStringLiteral("Nový záznam");
+const QString TNovyEdit::kEditace = QStringLiteral("Editace aktuálního záznamu");
+
+namespace {
+
+constexpr int kSirka = 569;
+constexpr int kVyska = 211;
+
+}  // namespace
+
+TNovyEdit::TNovyEdit(THlavni& hlavni) : QDialog(&hlavni), hlavni_(hlavni) {
+  setObjectName(QStringLiteral("NovyEdit"));
+  setWindowTitle(QStringLiteral("Editace"));
+  setFixedSize(kSirka, kVyska);
+  const QRect obrazovka = seam::interaction().primaryScreen();
+  move(obrazovka.x() + (obrazovka.width() - kSirka) / 2, obrazovka.y() + (obrazovka.height() - kVyska) / 2);
+
+  auto radek = [this](const char* popisek, QWidget* vstup, const char* jmeno, int top, int width) {
+    auto* label = new QLabel(QString::fromUtf8(popisek), this);
+    label->setGeometry(0, top + 3, 40, 16);
+    label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    label->setBuddy(vstup);
+    vstup->setObjectName(QLatin1String(jmeno));
+    vstup->setGeometry(48, top, width, 21);
+  };
+  Pole1 = new QLineEdit(this);
+  radek("Název", Pole1, "Pole1", 16, 353);
+  Pole2 = new QLineEdit(this);
+  radek("HTTP", Pole2, "Pole2", 40, 505);
+  Pole3 = new QComboBox(this);
+  Pole3->setEditable(true);
+  // A typed code stays a typed code: Enter does not add it to the list.
+  Pole3->setInsertPolicy(QComboBox::NoInsert);
+  radek("Kód", Pole3, "Pole3", 64, 185);
+  Pole4 = new QLineEdit(this);
+  radek("Popis", Pole4, "Pole4", 88, 505);
+  for (QLineEdit* e : {Pole1, Pole2, Pole4}) PovolJenAnsi(e);
+  PovolJenAnsi(Pole3);
+
+  Bevel1 = new QFrame(this);
+  Bevel1->setObjectName(QStringLiteral("Bevel1"));
+  Bevel1->setFrameShape(QFrame::HLine);
+  Bevel1->setFrameShadow(QFrame::Sunken);
+  Bevel1->setGeometry(8, 167, kSirka - 16, 2);
+
+  Zaznam = new QLabel(QStringLiteral("Záznam:  "), this);
+  Zaznam->setObjectName(QStringLiteral("Zaznam"));
+  Zaznam->setGeometry(8, 182, 48, 16);
+  Pocitadlo = new QLabel(QStringLiteral("Počítadlo"), this);
+  Pocitadlo->setObjectName(QStringLiteral("Pocitadlo"));
+  Pocitadlo->setGeometry(56, 182, 80, 16);
+
+  // The small navigation toolbar: the main window's icons, tooltips for the
+  // keys, never the focus.
+  ToolBar1 = new QWidget(this);
+  ToolBar1->setObjectName(QStringLiteral("ToolBar1"));
+  ToolBar1->setGeometry(144, 176, 140, 25);
+  auto* pruh = new QHBoxLayout(ToolBar1);
+  pruh->setContentsMargins(0, 0, 0, 0);
+  pruh->setSpacing(0);
+  auto tlacitko = [&](const char* jmeno, QAction* akce, const char* napoveda) {
+    auto* button = new QToolButton(ToolBar1);
+    button->setObjectName(QLatin1String(jmeno));
+    button->setIcon(akce->icon());
+    button->setIconSize(QSize(16, 16));
+    button->setAutoRaise(true);
+    button->setFixedSize(23, 22);
+    button->setText(akce->text());
+    button->setToolTip(QString::fromUtf8(napoveda));
+    button->setToolButtonStyle(Qt::ToolButtonIconOnly);
+    button->setFocusPolicy(Qt::NoFocus);
+    pruh->addWidget(button);
+    return button;
+  };
+  TBPrvniZaznam = tlacitko("TBPrvniZaznam", hlavni_.Akce_PrvniZaznam, "První záznam (Shift+Home)");
+  TBPredchazejiciZaznam =
+      tlacitko("TBPredchazejiciZaznam", hlavni_.Akce_PredchazejiciZaznam, "Předcházející záznam (Shift+<)");
+  TBNasledujiciZaznam = tlacitko("TBNasledujiciZaznam", hlavni_.Akce_NasledujiciZaznam, "Následující záznam (Shift+>)");
+  TBPosledniZaznam = tlacitko("TBPosledniZaznam", hlavni_.Akce_PosledniZaznam, "Poslední záznam (Shift+End)");
+  pruh->addSpacing(13);
+  TBNovyZaznam = tlacitko("TBNovyZaznam", hlavni_.Akce_NovyZaznam, "Nový záznam (Ins)");
+  pruh->addStretch(1);
+
+  OK = new QPushButton(QStringLiteral("OK"), this);
+  OK->setObjectName(QStringLiteral("OK"));
+  OK->setGeometry(405, 176, 75, 25);
+  OK->setDefault(true);
+  Storno = new QPushButton(QStringLiteral("Storno"), this);
+  Storno->setObjectName(QStringLiteral("Storno"));
+  Storno->setGeometry(485, 176, 75, 25);
+  Storno->setAutoDefault(false);
+
+  setTabOrder(Pole1, Pole2);
+  setTabOrder(Pole2, Pole3);
+  setTabOrder(Pole3, Pole4);
+  setTabOrder(Pole4, OK);
+  setTabOrder(OK, Storno);
+
+  auto zmena = [this] { Chranene([this] { Pole1Change(); }); };
+  for (QLineEdit* e : {Pole1, Pole2, Pole4}) connect(e, &QLineEdit::textChanged, this, zmena);
+  connect(Pole3, &QComboBox::editTextChanged, this, zmena);
+  // Choosing an item is a change even when the input held that text already.
+  connect(Pole3, &QComboBox::activated, this, zmena);
+
+  auto napoj = [this](QAbstractButton* button, void (TNovyEdit::*handler)()) {
+    connect(button, &QAbstractButton::clicked, this, [this, handler] { Chranene([&] { (this->*handler)(); }); });
+  };
+  napoj(OK, &TNovyEdit::OKClick);
+  napoj(Storno, &TNovyEdit::StornoClick);
+  napoj(TBPrvniZaznam, &TNovyEdit::TBPrvniZaznamClick);
+  napoj(TBPredchazejiciZaznam, &TNovyEdit::TBPredchazejiciZaznamClick);
+  napoj(TBNasledujiciZaznam, &TNovyEdit::TBNasledujiciZaznamClick);
+  napoj(TBPosledniZaznam, &TNovyEdit::TBPosledniZaznamClick);
+  napoj(TBNovyZaznam, &TNovyEdit::TBNovyZaznamClick);
+
+  // The dialog sees the keys before the input that has the focus; the code
+  // input passes its keys on to its own line edit, which is watched too.
+  for (QWidget* w : {static_cast<QWidget*>(Pole1), static_cast<QWidget*>(Pole2), static_cast<QWidget*>(Pole3),
+                     static_cast<QWidget*>(Pole3->lineEdit()), static_cast<QWidget*>(Pole4),
+                     static_cast<QWidget*>(OK), static_cast<QWidget*>(Storno)})
+    w->installEventFilter(this);
+
+  FormCreate();
+}
+
+bool TNovyEdit::NovyRezim() const { return windowTitle() == kNovyZaznam; }
+bool TNovyEdit::EditacniRezim() const { return windowTitle() == kEditace; }
+
+void TNovyEdit::FormCreate() {
+  Chranene([this] {
+    const auto& defs = hlavni_.ClientDataSet1.fieldDefs();
+    Pole1->setMaxLength(defs.at(0).width);
+    Pole2->setMaxLength(defs.at(1).width);
+    Pole3->lineEdit()->setMaxLength(defs.at(2).width);
+    Pole4->setMaxLength(defs.at(3).width);
+  });
+  // A code list that cannot be read is reported; the editor opens with an
+  // empty list all the same.
+  Chranene([this] {
+    for (const std::string& kod : ciselnik::NactiSeznamKodu(hlavni_.AdresarProgramu / "Seznam.txt"))
+      Pole3->addItem(zAnsi(kod));
+  });
+  Pole3->setCurrentIndex(-1);
+  Pole3->clearEditText();
+  OK->setEnabled(false);
+}
+
+void TNovyEdit::showEvent(QShowEvent* event) {
+  QDialog::showEvent(event);
+  Chranene([this] { FormShow(); });
+}
+
+void TNovyEdit::FormShow() {
+  if (EditacniRezim()) {
+    TBNovyZaznam->setEnabled(false);
+    TBNovyZaznam->hide();
+    NactiZaznam();
+  }
+  if (NovyRezim()) {
+    for (QToolButton* b : {TBPrvniZaznam, TBPredchazejiciZaznam, TBNasledujiciZaznam, TBPosledniZaznam}) {
+      b->setEnabled(false);
+      b->hide();
+    }
+  }
+}
+
+void TNovyEdit::Pole1Change() { OK->setEnabled(true); }
+
+void TNovyEdit::NactiZaznam() {
+  Pocitadlo->setText(hlavni_.CisloZaznamu->text());
+  const store::RecordStore& data = hlavni_.ClientDataSet1;
+  Pole1->setText(zAnsi(data.text("nazev")));
+  Pole2->setText(zAnsi(data.text("http")));
+  Pole3->setEditText(zAnsi(data.text("kod")));
+  Pole4->setText(zAnsi(data.text("popis")));
+  TBPrvniZaznam->setEnabled(hlavni_.Akce_PrvniZaznam->isEnabled());
+  TBPredchazejiciZaznam->setEnabled(hlavni_.Akce_PredchazejiciZaznam->isEnabled());
+  TBNasledujiciZaznam->setEnabled(hlavni_.Akce_NasledujiciZaznam->isEnabled());
+  TBPosledniZaznam->setEnabled(hlavni_.Akce_PosledniZaznam->isEnabled());
+  // Last: filling the inputs counts as a change.
+  OK->setEnabled(false);
+}
+
+void TNovyEdit::UlozZaznam() {
+  if (!OK->isEnabled()) return;
+  if (hlavni_.ZobrazDialogUloz &&
+      ZobrazDotaz(QStringLiteral("V textu byly provedeny změny"), QStringLiteral("Chcete tyto změny uložit?"), 1) !=
+          QMessageBox::Yes)
+    return;
+  store::RecordStore& data = hlavni_.ClientDataSet1;
+  if (NovyRezim()) {
+    data.append();
+  } else if (EditacniRezim()) {
+    data.edit();
+  }
+  // A failure on the way leaves the register browsing, not half-edited.
+  try {
+    // As the inputs stand: the register cuts each text to its field and drops
+    // trailing spaces.
+    data.setText("nazev", doAnsi(Pole1->text()));
+    data.setText("http", doAnsi(Pole2->text()));
+    data.setText("kod", doAnsi(Pole3->currentText()));
+    data.setText("popis", doAnsi(Pole4->text()));
+    data.post();
+  } catch (...) {
+    if (data.state() == store::StoreState::Append || data.state() == store::StoreState::Edit) data.cancel();
+    throw;
+  }
+  OK->setEnabled(false);
+  Pole1->setFocus();
+}
+
+void TNovyEdit::OKClick() {
+  UlozZaznam();
+  accept();
+}
+
+void TNovyEdit::StornoClick() { reject(); }
+
+void TNovyEdit::Naviguj(QAction* akce) {
+  UlozZaznam();
+  // A disabled command moves nothing; the reload runs all the same and
+  // throws away edits that were not stored.
+  THlavni::Spust(akce);
+  NactiZaznam();
+}
+
+void TNovyEdit::TBPrvniZaznamClick() { Naviguj(hlavni_.Akce_PrvniZaznam); }
+void TNovyEdit::TBPredchazejiciZaznamClick() { Naviguj(hlavni_.Akce_PredchazejiciZaznam); }
+void TNovyEdit::TBNasledujiciZaznamClick() { Naviguj(hlavni_.Akce_NasledujiciZaznam); }
+void TNovyEdit::TBPosledniZaznamClick() { Naviguj(hlavni_.Akce_PosledniZaznam); }
+
+void TNovyEdit::TBNovyZaznamClick() {
+  UlozZaznam();
+  setWindowTitle(kNovyZaznam);
+  Pole1->clear();
+  Pole2->clear();
+  Pole3->setCurrentIndex(-1);
+  Pole3->clearEditText();
+  Pole4->clear();
+  OK->setEnabled(false);
+}
+
+bool TNovyEdit::FormKeyDown(int key, Qt::KeyboardModifiers modifiers) {
+  switch (key) {
+    case Qt::Key_Up:
+      focusNextPrevChild(false);
+      return true;
+    case Qt::Key_Down:
+      focusNextPrevChild(true);
+      return true;
+    case Qt::Key_Insert:
+      if (NovyRezim()) TBNovyZaznamClick();
+      return true;
+    default:
+      break;
+  }
+  if (!(modifiers & Qt::ShiftModifier)) return false;
+  void (TNovyEdit::*klik)() = nullptr;
+  switch (key) {
+    case Qt::Key_Home: klik = &TNovyEdit::TBPrvniZaznamClick; break;
+    case Qt::Key_End: klik = &TNovyEdit::TBPosledniZaznamClick; break;
+    case Qt::Key_Left: klik = &TNovyEdit::TBPredchazejiciZaznamClick; break;
+    case Qt::Key_Right: klik = &TNovyEdit::TBNasledujiciZaznamClick; break;
+    default: return false;
+  }
+  // As a click on the button, also while it is disabled: the save and the
+  // reload run, only the move does not.
+  if (EditacniRezim()) (this->*klik)();
+  return true;
+}
+
+// The keys of FormKeyDown's table.
+static bool KlavesaEditoru(int key, Qt::KeyboardModifiers modifiers) {
+  switch (key) {
+    case Qt::Key_Up:
+    case Qt::Key_Down:
+    case Qt::Key_Insert:
+      return true;
+    case Qt::Key_Home:
+    case Qt::Key_End:
+    case Qt::Key_Left:
+    case Qt::Key_Right:
+      return modifiers & Qt::ShiftModifier;
+    default:
+      return false;
+  }
+}
+
+bool TNovyEdit::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::ShortcutOverride) {
+    // The editor's keys are the editor's: no shortcut (the main window's Ins
+    // for one) takes them first.
+    auto* klavesa = static_cast<QKeyEvent*>(event);
+    if (KlavesaEditoru(klavesa->key(), klavesa->modifiers())) {
+      event->accept();
+      return true;
+    }
+  }
+  if (event->type() == QEvent::KeyPress) {
+    auto* klavesa = static_cast<QKeyEvent*>(event);
+    bool zpracovano = true;  // a key whose handling failed is ours all the same
+    Chranene([&] { zpracovano = FormKeyDown(klavesa->key(), klavesa->modifiers()); });
+    if (zpracovano) return true;
+  }
+  return QDialog::eventFilter(watched, event);
+}
