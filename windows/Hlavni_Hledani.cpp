@@ -3,7 +3,9 @@
 #include <QHeaderView>
 #include <QImage>
 #include <QPainter>
+#include <array>
 #include <string>
+#include <string_view>
 
 #include "BusyCursor.h"
 #include "CodePage.h"
@@ -29,6 +31,17 @@ class ZmrazeniZobrazeni {
  private:
   store::RecordStore& data_;
 };
+
+// The code page's 8-bit lower-casing as a table, for walks over every record.
+void Snizena(std::string& out, std::string_view text) {
+  static const std::array<unsigned char, 256> tabulka = [] {
+    std::array<unsigned char, 256> t{};
+    for (int c = 0; c < 256; ++c) t[c] = cp1250::lower(static_cast<unsigned char>(c));
+    return t;
+  }();
+  out.resize(text.size());
+  for (std::size_t i = 0; i < text.size(); ++i) out[i] = static_cast<char>(tabulka[static_cast<unsigned char>(text[i])]);
+}
 
 // Where a field at list position `p` stands after the field at `from` was
 // moved to `to`; -1 (no field) stays.
@@ -107,9 +120,12 @@ bool THlavni::NajdiZaznam(const std::string& nazevPole, const std::string& hleda
   // The record current at the start is never examined.
   ClientDataSet1.next();
   while (!ClientDataSet1.eof()) {
-    hodnota.assign(ClientDataSet1.text(pole));
-    cp1250::lowerInPlace(hodnota);
-    if (celeVyrazy ? hodnota == jehla : hodnota.find(jehla) != std::string::npos) return true;
+    const std::string_view text = ClientDataSet1.text(pole);
+    // Lower-casing keeps the length: a whole value of another length cannot match.
+    if (!celeVyrazy || text.size() == jehla.size()) {
+      Snizena(hodnota, text);
+      if (celeVyrazy ? hodnota == jehla : hodnota.find(jehla) != std::string::npos) return true;
+    }
     ClientDataSet1.next();
   }
   return false;
@@ -130,8 +146,7 @@ void THlavni::Akce_HledatZaznamDalsiExecute() {
 bool THlavni::ClientDataSet1FilterRecord() {
   // One user-interface thread: the buffer is kept between records.
   static std::string hodnota;
-  hodnota.assign(ClientDataSet1.text(FiltrPole));
-  cp1250::lowerInPlace(hodnota);
+  Snizena(hodnota, ClientDataSet1.text(FiltrPole));
   return hodnota.find(FiltrVyraz) != std::string::npos;
 }
 
