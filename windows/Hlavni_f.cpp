@@ -10,6 +10,7 @@
 #include <QIcon>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPainter>
 #include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
@@ -63,8 +64,12 @@ THlavni::THlavni(const QString& adresarProgramu, QWidget* parent) : QMainWindow(
   setCentralWidget(central);
 
   connect(DBGrid1, &TMrizka::sloupecPresunut, this, [this](int from, int to) {
-    Chranene([&] { ClientDataSet1.moveField(from, to); });
+    Chranene([&] {
+      ClientDataSet1.moveField(from, to);
+      PolePresunuto(from, to);
+    });
   });
+  connect(DBGrid1->titulky(), &TitulkyMrizky::vykresleno, this, [this](QPainter* p) { KresliZnackuTrideni(*p); });
 
   connect(DBGrid1, &QAbstractItemView::doubleClicked, this, [this] { Chranene([this] { Akce_SpustitExecute(); }); });
   connect(DBGrid1->horizontalHeader(), &QHeaderView::sectionClicked, this,
@@ -87,6 +92,10 @@ THlavni::~THlavni() {
     } catch (...) {
     }
   }
+  // The grid listens to the store, which as a member dies before the
+  // window's children would: the grid goes first.
+  delete DBGrid1;
+  DBGrid1 = nullptr;
   ClientDataSet1.removeDataChangeListener(listener_);
   // The grid reads the store: it goes before the store does (members die
   // before the widget base class deletes its children).
@@ -423,7 +432,7 @@ void THlavni::PovolAkce() {
                         Akce_KopirovatText, Akce_HledatZaznam, Akce_PrejitNaZaznam, Akce_Trideni, Akce_Filtr,
                         Akce_ZrusitFiltr, Akce_NovyZaznam})
     akce->setEnabled(open);
-  Akce_HledatZaznamDalsi->setEnabled(open && !HledParam.Text.empty());
+  Akce_HledatZaznamDalsi->setEnabled(open && !HledParam.HledanyVyraz.empty());
   Akce_EditZaznamu->setEnabled(open && count > 0);
   Akce_OdstranitZaznam->setEnabled(open && count > 0);
   Akce_PrvniZaznam->setEnabled(open && position > 1);

@@ -13,15 +13,17 @@
 #include "RecordStore.h"
 
 class QAction;
+class QImage;
 class QMenu;
+class QPainter;
 class QToolBar;
 class TMrizka;
 
-// The last search: field, searched text, whole-value flag.
+// The last search started from the search dialog (Windows-1250 texts).
 struct THledParam {
-  std::string Pole;
-  std::string Text;
-  bool CelaHodnota = false;
+  std::string NazevPole;     // the field's name as the field choice list shows it
+  std::string HledanyVyraz;  // exactly as typed: neither trimmed nor lower-cased
+  bool CeleVyrazy = false;   // whole-value matching
 };
 
 class THlavni : public QMainWindow {
@@ -120,6 +122,17 @@ class THlavni : public QMainWindow {
   void Akce_ZrusitFiltrExecute();
   void DBGrid1TitleClick(int column);
   bool ClientDataSet1FilterRecord();
+  // One search forward from the record after the current one; true when a
+  // record was found (it is then current).
+  bool NajdiZaznam(const std::string& nazevPole, const std::string& hledany, bool celeVyrazy);
+  // The sort marker (image 0 of ImageList2, 7 × 6) painted over the title
+  // row of the sorted column, after the title row's own painting.
+  void KresliZnackuTrideni(QPainter& painter);
+  // After a change of the sort state: the title row repaints.
+  void PrekresliTitulky();
+  // A dragged column takes the sort state and the filter's field along.
+  void PolePresunuto(int from, int to);
+  static const QImage& ImageList2();
 
   // Export and import (Hlavni_Vymena.cpp).
   void Akce_ExportDatExecute();

@@ -9,7 +9,8 @@
 #include "Texty.h"
 
 namespace {
-constexpr int kSirkaIndikatoru = 11;
+// The indicator with its line.
+constexpr int kSirkaIndikatoru = TMrizka::kSirkaIndikatoru + TMrizka::kCara;
 constexpr int kVyskaRadku = 17;
 }  // namespace
 
@@ -100,11 +101,23 @@ void IndikatorZaznamu::paintSection(QPainter* painter, const QRect& rect, int lo
   painter->restore();
 }
 
+// --- title row ---------------------------------------------------------------
+
+TitulkyMrizky::TitulkyMrizky(QWidget* parent) : QHeaderView(Qt::Horizontal, parent) {}
+
+void TitulkyMrizky::paintEvent(QPaintEvent* event) {
+  QHeaderView::paintEvent(event);
+  if (!model() || model()->rowCount() == 0) return;
+  QPainter painter(viewport());
+  emit vykresleno(&painter);
+}
+
 // --- grid -------------------------------------------------------------------
 
 TMrizka::TMrizka(store::RecordStore& data, QWidget* parent)
-    : QTableView(parent), data_(data), model_(new MrizkaModel(data, this)) {
+    : QTableView(parent), data_(data), model_(new MrizkaModel(data, this)), titulky_(new TitulkyMrizky(this)) {
   setVerticalHeader(new IndikatorZaznamu(this));
+  setHorizontalHeader(titulky_);
   setModel(model_);
   setEditTriggers(QAbstractItemView::NoEditTriggers);
   setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -113,6 +126,7 @@ TMrizka::TMrizka(store::RecordStore& data, QWidget* parent)
   setWordWrap(false);
   setCornerButtonEnabled(false);
   setTabKeyNavigation(false);
+  horizontalHeader()->setSectionsClickable(true);
   horizontalHeader()->setSectionsMovable(true);
   horizontalHeader()->setHighlightSections(false);
   horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
@@ -123,6 +137,8 @@ TMrizka::TMrizka(store::RecordStore& data, QWidget* parent)
   connect(horizontalHeader(), &QHeaderView::sectionMoved, this, &TMrizka::kdyzSePresunulSloupec);
   connect(model_, &QAbstractItemModel::modelReset, this, &TMrizka::sledujAktualni);
   connect(model_, &QAbstractItemModel::dataChanged, this, &TMrizka::sledujAktualni);
+  // Rows coming or going decide whether the title row is painted over.
+  connect(model_, &QAbstractItemModel::modelReset, titulky_->viewport(), qOverload<>(&QWidget::update));
   auto onCurrent = [this](const QModelIndex& current, const QModelIndex&) {
     verticalHeader()->viewport()->update();
     if (syncing_ || !current.isValid() || !data_.active()) return;
@@ -131,6 +147,10 @@ TMrizka::TMrizka(store::RecordStore& data, QWidget* parent)
     data_.setRecNo(current.row() + 1);
   };
   connect(selectionModel(), &QItemSelectionModel::currentRowChanged, this, onCurrent);
+}
+
+QPoint TMrizka::pocatekTitulku() const {
+  return titulky_->viewport()->mapTo(this, QPoint(0, 0)) - contentsRect().topLeft();
 }
 
 void TMrizka::sledujAktualni() {

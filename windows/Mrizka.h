@@ -47,11 +47,40 @@ class IndikatorZaznamu : public QHeaderView {
   void paintSection(QPainter* painter, const QRect& rect, int logicalIndex) const override;
 };
 
+// The title row. After its own painting it lets the main window paint over
+// it (the sort marker), while the grid shows rows.
+class TitulkyMrizky : public QHeaderView {
+  Q_OBJECT
+ public:
+  explicit TitulkyMrizky(QWidget* parent);
+
+ signals:
+  // Painting on the title row's viewport, after the titles themselves.
+  void vykresleno(QPainter* painter);
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+};
+
+// The grid keeps the classic geometry of the register's grid: a record
+// indicator 11 pixels wide, and a 1-pixel line after it and after every
+// column, outside the column's width. So column k starts at
+// 12 + Σ(width of column i + 1) for i < k in the grid's client area.
 class TMrizka : public QTableView {
   Q_OBJECT
  public:
+  static constexpr int kSirkaIndikatoru = 11;
+  static constexpr int kCara = 1;
+
   TMrizka(store::RecordStore& data, QWidget* parent);
   MrizkaModel* model() const { return model_; }
+  TitulkyMrizky* titulky() const { return titulky_; }
+  // Column widths without their line (hide QTableView's, which count it).
+  int columnWidth(int column) const { return QTableView::columnWidth(column) - kCara; }
+  void setColumnWidth(int column, int width) { QTableView::setColumnWidth(column, width + kCara); }
+  // Where the title row's viewport lies in the grid's client area, whose
+  // (0, 0) is the top-left corner of the record indicator's title cell.
+  QPoint pocatekTitulku() const;
   // Makes the grid's current row the store's current record.
   void sledujAktualni();
 
@@ -64,5 +93,6 @@ class TMrizka : public QTableView {
 
   store::RecordStore& data_;
   MrizkaModel* model_;
+  TitulkyMrizky* titulky_;
   bool syncing_ = false;
 };

@@ -1,0 +1,104 @@
+#include "Hledat_f.h"
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+#include "Dialogy.h"
+#include "Hlavni_f.h"
+#include "Texty.h"
+#include "VyberPole.h"
+#include "Vstupy.h"
+#include "Zpravy.h"
+
+THledat::THledat(THlavni* hlavni) : QDialog(hlavni), hlavni_(hlavni) {
+  setObjectName(QStringLiteral("Hledat"));
+  setWindowTitle(QStringLiteral("Hledat"));
+  NastavDialog(this, 408, 154);
+
+  VybranePole = new TVyberPole(this);
+  VybranePole->setObjectName(QStringLiteral("VybranePole"));
+  VybranePole->setGeometry(8, 8, 153, 105);
+  PopiskaHledany = new QLabel(QStringLiteral("Hledaný výraz"), this);
+  PopiskaHledany->setObjectName(QStringLiteral("PopiskaHledany"));
+  PopiskaHledany->move(176, 8);
+  PopiskaHledany->adjustSize();
+  Hledany = new QLineEdit(this);
+  Hledany->setObjectName(QStringLiteral("Hledany"));
+  Hledany->setGeometry(176, 24, 217, 21);
+  Hledany->setMaxLength(32767);
+  PovolJenAnsi(Hledany);
+  Celevyrazy = new QCheckBox(QStringLiteral("Pouze celé výrazy"), this);
+  Celevyrazy->setObjectName(QStringLiteral("Celevyrazy"));
+  Celevyrazy->setGeometry(176, 56, 113, 17);
+  auto tlacitko = [this](const char* jmeno, const QString& text, int top) {
+    auto* b = new QPushButton(text, this);
+    b->setObjectName(QLatin1String(jmeno));
+    b->setGeometry(320, top, 75, 25);
+    b->setAutoDefault(false);
+    return b;
+  };
+  HledatVyraz = tlacitko("HledatVyraz", QStringLiteral("Hledat"), 56);
+  HledatVyraz->setDefault(true);
+  Zpet = tlacitko("Zpet", QStringLiteral("Zpět"), 88);
+  Storno = tlacitko("Storno", QStringLiteral("Storno"), 120);
+  setTabOrder(VybranePole, Hledany);
+  setTabOrder(Hledany, Celevyrazy);
+  setTabOrder(Celevyrazy, HledatVyraz);
+  setTabOrder(HledatVyraz, Zpet);
+  setTabOrder(Zpet, Storno);
+
+  connect(Hledany, &QLineEdit::textChanged, this, [this] { Chranene([this] { HledanyChange(); }); });
+  connect(HledatVyraz, &QPushButton::clicked, this, [this] { Chranene([this] { HledatVyrazClick(); }); });
+  connect(Zpet, &QPushButton::clicked, this, [this] { Chranene([this] { ZpetClick(); }); });
+  connect(Storno, &QPushButton::clicked, this, [this] { Chranene([this] { StornoClick(); }); });
+
+  Chranene([this] { FormCreate(); });
+}
+
+void THledat::FormCreate() {
+  VybranePole->NaplnPoli(hlavni_->ClientDataSet1);
+  VybranePole->setItemIndex(0);
+  HledatVyraz->setEnabled(false);
+  Zalozka = hlavni_->ClientDataSet1.bookmark();
+}
+
+void THledat::showEvent(QShowEvent* event) {
+  QDialog::showEvent(event);
+  Chranene([this] { FormShow(); });
+}
+
+void THledat::FormShow() { Hledany->setFocus(); }
+
+// Stays enabled when the text is emptied again: Hledat then says so.
+void THledat::HledanyChange() { HledatVyraz->setEnabled(true); }
+
+void THledat::HledatVyrazClick() {
+  const QString text = Hledany->text();
+  if (text.isEmpty()) {
+    ZobrazZpravu(QStringLiteral("Není zadaný hledaný výraz ..."));
+    return;
+  }
+  THledParam& p = hlavni_->HledParam;
+  p.NazevPole = doAnsi(VybranePole->ItemIndex() < 0 ? QString() : VybranePole->Polozka(VybranePole->ItemIndex()));
+  p.HledanyVyraz = doAnsi(text);
+  p.CeleVyrazy = Celevyrazy->isChecked();
+  if (!hlavni_->NajdiZaznam(p.NazevPole, doAnsi(text), Celevyrazy->isChecked()))
+    ZobrazZpravu(QStringLiteral("Hledaný výraz: ") + text + QStringLiteral(" nebyl nalezen."));
+}
+
+void THledat::ZpetClick() { hlavni_->ClientDataSet1.gotoBookmark(Zalozka); }
+
+void THledat::StornoClick() { reject(); }
+
+void THledat::FormCloseQuery() {
+  if (hlavni_->ClientDataSet1.active()) hlavni_->ClientDataSet1.freeBookmark(Zalozka);
+  Zalozka = store::RecordStore::kNoBookmark;
+}
+
+// Every way out (Storno, Escape, the close button) passes here.
+void THledat::done(int result) {
+  Chranene([this] { FormCloseQuery(); });
+  QDialog::done(result);
+}

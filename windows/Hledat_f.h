@@ -1,0 +1,47 @@
+#pragma once
+// THledat: the search dialog. Hledat searches the chosen field forward from
+// the record after the current one and stays open for the next hit; Zpět
+// returns to the record that was current when the dialog opened.
+#include <QDialog>
+
+#include "RecordStore.h"
+
+class QCheckBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class THlavni;
+class TVyberPole;
+
+class THledat : public QDialog {
+  Q_OBJECT
+ public:
+  explicit THledat(THlavni* hlavni);
+
+  TVyberPole* VybranePole = nullptr;
+  QLabel* PopiskaHledany = nullptr;
+  QLineEdit* Hledany = nullptr;
+  QCheckBox* Celevyrazy = nullptr;
+  QPushButton* HledatVyraz = nullptr;
+  QPushButton* Zpet = nullptr;
+  QPushButton* Storno = nullptr;
+
+  // The record that was current when the dialog was created.
+  store::RecordStore::Bookmark Zalozka = store::RecordStore::kNoBookmark;
+
+  void FormCreate();
+  void FormShow();
+  void HledanyChange();
+  void HledatVyrazClick();
+  void ZpetClick();
+  void StornoClick();
+  void FormCloseQuery();
+
+  void done(int result) override;
+
+ protected:
+  void showEvent(QShowEvent* event) override;
+
+ private:
+  THlavni* hlavni_;
+};
