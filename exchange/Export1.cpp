@@ -1,5 +1,6 @@
 #include "Export1.h"
 
+#include <array>
 #include <chrono>
 #include <string>
 
@@ -149,18 +150,25 @@ namespace {
 // Writes a value with "&", "<", ">" and '"' escaped, in runs: most values
 // hold none of them.
 void zapisHtml(VystupniSoubor& out, std::string_view text) {
-  for (;;) {
-    const std::size_t i = text.find_first_of("&<>\"");
-    out.zapis(text.substr(0, i));
-    if (i == std::string_view::npos) return;
-    switch (text[i]) {
+  static constexpr auto zvlastni = [] {
+    std::array<bool, 256> t{};
+    t['&'] = t['<'] = t['>'] = t['"'] = true;
+    return t;
+  }();
+  std::size_t od = 0;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const char c = text[i];
+    if (!zvlastni[static_cast<unsigned char>(c)]) continue;
+    out.zapis(text.substr(od, i - od));
+    switch (c) {
       case '&': out.zapis(std::string_view("&amp;")); break;
       case '<': out.zapis(std::string_view("&lt;")); break;
       case '>': out.zapis(std::string_view("&gt;")); break;
       default: out.zapis(std::string_view("&quot;")); break;
     }
-    text.remove_prefix(i + 1);
+    od = i + 1;
   }
+  out.zapis(text.substr(od));
 }
 
 }  // namespace

@@ -10,16 +10,15 @@ namespace vymena {
 std::vector<std::string_view> RadkyTextu(std::string_view text) {
   text = text.substr(0, text.find('\0'));
   std::vector<std::string_view> radky;
-  std::size_t od = 0;
-  while (od < text.size()) {
-    const std::size_t konec = text.find_first_of("\r\n", od);
-    if (konec == std::string_view::npos) {
-      radky.push_back(text.substr(od));
-      break;
-    }
-    radky.push_back(text.substr(od, konec - od));
-    od = konec + 1;
-    if (text[konec] == '\r' && od < text.size() && text[od] == '\n') ++od;
+  const char* p = text.data();
+  const char* const konec = p + text.size();
+  while (p < konec) {
+    const char* q = p;
+    while (q < konec && *q != '\r' && *q != '\n') ++q;
+    radky.emplace_back(p, static_cast<std::size_t>(q - p));
+    if (q == konec) break;
+    p = q + 1;
+    if (*q == '\r' && p < konec && *p == '\n') ++p;
   }
   return radky;
 }
