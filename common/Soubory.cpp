@@ -1,22 +1,50 @@
 #include "Soubory.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <QRegularExpression>
+#include <QUrl>
 
 #include "FileLayer.h"
 #include "Seam.h"
 
-bool SpustitSoubor(const QString& file, const QString& parameters) {
+namespace {
+
+QString zCesty(const std::filesystem::path& path) {
+#ifdef _WIN32
+  return QString::fromStdWString(path.native());
+#else
+  return QString::fromStdString(path.native());
+#endif
+}
+
+// The local file an address names, or an empty text when it names none.
+QString mistniSoubor(const QString& file, const std::filesystem::path& adresar) {
+  QString cesta = file;
+  if (QFileInfo(cesta).isRelative()) {
+    if (adresar.empty()) return {};
+    cesta = QDir(zCesty(adresar)).absoluteFilePath(cesta);
+  }
+  const QFileInfo info(cesta);
+  return info.exists() ? info.absoluteFilePath() : QString();
+}
+
+}  // namespace
+
+bool SpustitSoubor(const QString& file, const QString& parameters, const std::filesystem::path& adresar) {
   Q_UNUSED(parameters);
   if (file.isEmpty()) return false;
-  static const QRegularExpression scheme(QStringLiteral("^[A-Za-z][A-Za-z0-9+.-]+:"));
+  static const QRegularExpression schema(QStringLiteral("^[A-Za-z][A-Za-z0-9+.-]+:"));
   QUrl url;
-  if (scheme.match(file).hasMatch() && !QFileInfo::exists(file))
+  if (schema.match(file).hasMatch()) {
     url = QUrl(file, QUrl::TolerantMode);
-  else if (file.startsWith(QLatin1String("www."), Qt::CaseInsensitive))
+  } else if (file.startsWith(QLatin1String("www."), Qt::CaseInsensitive)) {
     url = QUrl(QStringLiteral("http://") + file, QUrl::TolerantMode);
-  else if (QFileInfo::exists(file))
-    url = QUrl::fromLocalFile(QFileInfo(file).absoluteFilePath());
+  } else {
+    const QString soubor = mistniSoubor(file, adresar);
+    if (soubor.isEmpty()) return false;
+    url = QUrl::fromLocalFile(soubor);
+  }
   if (!url.isValid() || url.isEmpty()) return false;
   return seam::interaction().openUrl(url);
 }

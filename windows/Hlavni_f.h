@@ -137,6 +137,13 @@ class THlavni : public QMainWindow {
   // Export and import (Hlavni_Vymena.cpp).
   void Akce_ExportDatExecute();
   void Akce_ImportDatExecute();
+  void ExportDoHTML(const QString& soubor);
+  void ImportZCSV(const QString& soubor);
+  // The export file's name for type `typ` (1 to 6): the type's extension
+  // appended when the name has none, put in place of a different one, and
+  // an equal one (letters in any case) left as typed.
+  static QString OpravPriponu(const QString& jmeno, int typ);
+  int TypExportu = 1;  // the export type chosen last, kept for the run
 
   // Desktop actions (Hlavni_Plocha.cpp).
   void Akce_SpustitExecute();

@@ -1,0 +1,66 @@
+#include "ImportCSV.h"
+
+#include <string>
+
+#include "FileLayer.h"
+#include "RecordStore.h"
+
+namespace vymena {
+
+std::vector<std::string_view> RadkyTextu(std::string_view text) {
+  text = text.substr(0, text.find('\0'));
+  std::vector<std::string_view> radky;
+  const char* p = text.data();
+  const char* const konec = p + text.size();
+  while (p < konec) {
+    const char* q = p;
+    while (q < konec && *q != '\r' && *q != '\n') ++q;
+    radky.emplace_back(p, static_cast<std::size_t>(q - p));
+    if (q == konec) break;
+    p = q + 1;
+    if (*q == '\r' && p < konec && *p == '\n') ++p;
+  }
+  return radky;
+}
+
+std::array<std::string_view, 4> HodnotyRadku(std::string_view radek) {
+  std::array<std::string_view, 4> hodnoty;
+  for (int i = 0; i < 3; ++i) {
+    const std::size_t strednik = radek.find(';');
+    if (strednik == std::string_view::npos) continue;
+    hodnoty[i] = radek.substr(0, strednik);
+    radek.remove_prefix(strednik + 1);
+  }
+  hodnoty[3] = radek.substr(0, radek.find(';'));
+  return hodnoty;
+}
+
+void ImportZCSV(store::RecordStore& tabulka, const std::filesystem::path& soubor) {
+  // Looked up first: a table without these fields gets nothing.
+  const int pole[4] = {tabulka.fieldByName("nazev"), tabulka.fieldByName("http"), tabulka.fieldByName("kod"),
+                       tabulka.fieldByName("popis")};
+  tabulka.freezeNotifications();
+  struct Uvolni {
+    store::RecordStore& t;
+    ~Uvolni() {
+      // A record left half-appended by an error is dropped.
+      if (t.state() == store::StoreState::Append) {
+        try {
+          t.cancel();
+        } catch (...) {
+        }
+      }
+      t.releaseNotifications();
+    }
+  } uvolni{tabulka};
+
+  const std::string text = files::readWholeFile(soubor);
+  for (std::string_view radek : RadkyTextu(text)) {
+    const auto hodnoty = HodnotyRadku(radek);
+    tabulka.append();
+    for (int i = 0; i < 4; ++i) tabulka.setText(pole[i], hodnoty[i]);
+    tabulka.post();
+  }
+}
+
+}  // namespace vymena

@@ -1,0 +1,171 @@
+// Export and import commands driven offscreen through the seam.
+#include <QAction>
+#include <QTemporaryDir>
+#include <QTest>
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <memory>
+
+#include "DataPacket.h"
+#include "FakeInteraction.h"
+#include "Hlavni_f.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string readFile(const fs::path& p) {
+  std::ifstream in(p, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), {}};
+}
+
+class VymenaTest : public ::testing::Test {
+ protected:
+  QTemporaryDir tmp;
+  fs::path dir{tmp.path().toStdString()};
+  FakeInteraction person;
+
+  std::unique_ptr<THlavni> start(int n) {
+    store::RecordStore s;
+    s.createEmpty(store::addressFieldDefs());
+    for (int i = 1; i <= n; ++i) {
+      s.append();
+      s.setText("nazev", "Z\xE1znam " + std::to_string(i));
+      s.setText("http", "http://www.example.cz/" + std::to_string(i));
+      s.post();
+    }
+    s.saveToFile(dir / "Odkaznik.xml");
+    auto w = std::make_unique<THlavni>(tmp.path());
+    w->show();
+    EXPECT_TRUE(QTest::qWaitForWindowExposed(w.get(), 2000));
+    return w;
+  }
+  QString path(const fs::path& p) const { return QString::fromStdString(p.string()); }
+};
+
+TEST(OpravPriponu, TheTypeDecidesTheExtension) {
+  const struct {
+    const char* jmeno;
+    int typ;
+    const char* vysledek;
+  } pripady[] = {
+      {"/d/seznam", 6, "/d/seznam.csv"},
+      {"/d/seznam.txt", 1, "/d/seznam.html"},
+      {"/d/seznam.", 1, "/d/seznam.html"},
+      {"/d/SEZNAM.HTML", 1, "/d/SEZNAM.HTML"},
+      {"/d/Nový soubor", 2, "/d/Nový soubor.xml"},
+      {"/d/data.xml", 3, "/d/data.xml"},
+      {"/d/data.Xml", 2, "/d/data.Xml"},
+      {"/d/data.xml", 5, "/d/data.cds"},
+      {"/d.v1/seznam", 4, "/d.v1/seznam.xls"},
+      {"/d/seznam.csv.bak", 6, "/d/seznam.csv.csv"},
+      {"/d/seznam", 7, "/d/seznam"},
+  };
+  for (const auto& p : pripady)
+    EXPECT_EQ(THlavni::OpravPriponu(QString::fromUtf8(p.jmeno), p.typ).toStdString(), p.vysledek) << p.jmeno;
+}
+
+TEST_F(VymenaTest, SaveDialogKeepsTheTypeChosenLast) {
+  auto w = start(2);
+  person.fileAnswers = {{path(dir / "seznam"), 5}, {"", 0}};
+  ASSERT_TRUE(THlavni::Spust(w->Akce_ExportDat));
+  ASSERT_TRUE(THlavni::Spust(w->Akce_ExportDat));
+  ASSERT_EQ(person.fileRequests.size(), 2u);
+  const seam::FileRequest& r = person.fileRequests[0];
+  EXPECT_EQ(r.caption, "Uložit databázi do souboru ...");
+  EXPECT_EQ(r.fileName, "Nový soubor");
+  EXPECT_EQ(r.filters, (QStringList{"Document HTML (*.html)", "Document XML (*.xml)", "Document XML (UTF8) (*.xml)",
+                                    "Document MS Excel (*.xls)", "Database CDS (*.cds)", "Database CSV (*.csv)"}));
+  EXPECT_EQ(r.filterIndex, 0);
+  EXPECT_EQ(person.fileRequests[1].filterIndex, 5);
+  EXPECT_EQ(readFile(dir / "seznam.csv"),
+            "Nazev;Http;Kod;Popis;\r\nZ\xE1znam 1;http://www.example.cz/1;;;\r\nZ\xE1znam 2;http://www.example.cz/2;;;\r\n");
+  EXPECT_TRUE(person.messages.empty());
+}
+
+TEST_F(VymenaTest, PacketTypesShareXmlAndTheNumberDecides) {
+  auto w = start(1);
+  w->ClientDataSet1.setFiltered(true);  // the packets hold every record whatever the view
+  person.fileAnswers = {{path(dir / "a"), 1}, {path(dir / "b.XML"), 2}, {path(dir / "c.xml"), 4}};
+  for (int i = 0; i < 3; ++i) ASSERT_TRUE(THlavni::Spust(w->Akce_ExportDat));
+  const std::string a = readFile(dir / "a.xml"), b = readFile(dir / "b.XML"), c = readFile(dir / "c.cds");
+  EXPECT_EQ(a.rfind("<?xml version=\"1.0\" standalone=\"yes\"?>", 0), 0u);
+  EXPECT_NE(a.find("Nazev=\"Z\xE1znam 1\""), std::string::npos);
+  EXPECT_EQ(b.rfind("<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>", 0), 0u);
+  EXPECT_NE(b.find("Nazev=\"Z\xC3\xA1znam 1\""), std::string::npos);
+  EXPECT_EQ(c.substr(0, 4), std::string(store::kBinarySignature, 4));
+  EXPECT_FALSE(fs::exists(dir / "c.xml"));
+}
+
+TEST_F(VymenaTest, OverwriteQuestion) {
+  auto w = start(1);
+  std::ofstream(dir / "stary.html", std::ios::binary) << "puvodni";
+  person.fileAnswers = {{path(dir / "stary.html"), 0}, {path(dir / "stary.html"), 0}};
+  person.answers = {QMessageBox::No, QMessageBox::Yes};
+  ASSERT_TRUE(THlavni::Spust(w->Akce_ExportDat));
+  EXPECT_EQ(readFile(dir / "stary.html"), "puvodni");
+  ASSERT_EQ(person.messages.size(), 1u);
+  EXPECT_EQ(person.messages[0].caption, "Uložit databázi do souboru ...");
+  EXPECT_EQ(person.messages[0].text, "Soubor \"" + path(dir / "stary.html") + "\" již existuje. Chcete jej přepsat?");
+  EXPECT_EQ(person.messages[0].icon, QMessageBox::Warning);
+  EXPECT_EQ(person.messages[0].defaultButton, QMessageBox::No);
+
+  ASSERT_TRUE(THlavni::Spust(w->Akce_ExportDat));
+  EXPECT_NE(readFile(dir / "stary.html").find("<a href=\"http://www.example.cz/1\">"), std::string::npos);
+}
+
+TEST_F(VymenaTest, TableExportErrorNamesTheFileAndKeepsTheRecord) {
+  auto w = start(3);
+  w->ClientDataSet1.setRecNo(2);
+  const fs::path chybi = dir / "chybi" / "a.csv";
+  person.fileAnswers = {{path(chybi), 5}};
+  ASSERT_TRUE(THlavni::Spust(w->Akce_ExportDat));
+  ASSERT_EQ(person.messages.size(), 1u);
+  EXPECT_EQ(person.messages[0].icon, QMessageBox::Critical);
+  EXPECT_TRUE(person.messages[0].text.startsWith("Cannot create file \"" + path(chybi) + "\"."));
+  EXPECT_EQ(w->ClientDataSet1.recNo(), 2);
+  EXPECT_EQ(w->CisloZaznamu->text(), "2 z 3");
+  EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+}
+
+TEST_F(VymenaTest, WorksheetTooLongIsRefusedWithAMessage) {
+  auto w = start(0);
+  auto& s = w->ClientDataSet1;
+  s.freezeNotifications();
+  for (int i = 0; i < 65536; ++i) {
+    s.append();
+    s.post();
+  }
+  s.releaseNotifications();
+  person.fileAnswers = {{path(dir / "list"), 3}};
+  ASSERT_TRUE(THlavni::Spust(w->Akce_ExportDat));
+  EXPECT_EQ(person.texts(), QStringList{"Sešit pojme nejvýše 65 536 řádků včetně záhlaví, export by jich "
+                                        "potřeboval 65537. Soubor nebyl vytvořen."});
+  EXPECT_EQ(person.messages[0].icon, QMessageBox::Information);
+  EXPECT_FALSE(fs::exists(dir / "list.xls"));
+}
+
+TEST_F(VymenaTest, ImportThroughTheOpenDialog) {
+  auto w = start(1);
+  std::ofstream(dir / "vstup.csv", std::ios::binary) << "a;b;c;d;\r\nposledni;;;x\r\n";
+  person.fileAnswers = {{"", 0}, {path(dir / "vstup.csv"), 0}};
+  ASSERT_TRUE(THlavni::Spust(w->Akce_ImportDat));  // cancelled
+  EXPECT_EQ(w->ClientDataSet1.recordCount(), 1);
+  ASSERT_TRUE(THlavni::Spust(w->Akce_ImportDat));
+  const seam::FileRequest& r = person.fileRequests[0];
+  EXPECT_EQ(r.caption, "Otevřít soubor csv");
+  EXPECT_EQ(r.filters, QStringList{"Databáze csv (*.csv)"});
+  EXPECT_TRUE(r.fileName.isEmpty());
+  EXPECT_EQ(w->CisloZaznamu->text(), "3 z 3");
+  EXPECT_EQ(w->ClientDataSet1.text("nazev"), "posledni");
+  EXPECT_TRUE(person.messages.empty());
+
+  person.fileAnswers = {{path(dir / "chybi.csv"), 0}};
+  ASSERT_TRUE(THlavni::Spust(w->Akce_ImportDat));
+  ASSERT_EQ(person.messages.size(), 1u);
+  EXPECT_TRUE(person.messages[0].text.startsWith("Cannot open file \"" + path(dir / "chybi.csv") + "\"."));
+  EXPECT_EQ(w->ClientDataSet1.recordCount(), 3);
+}
+
+}  // namespace
