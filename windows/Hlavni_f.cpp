@@ -92,10 +92,6 @@ THlavni::~THlavni() {
     } catch (...) {
     }
   }
-  // The grid listens to the store, which as a member dies before the
-  // window's children would: the grid goes first.
-  delete DBGrid1;
-  DBGrid1 = nullptr;
   ClientDataSet1.removeDataChangeListener(listener_);
   // The grid reads the store: it goes before the store does (members die
   // before the widget base class deletes its children).
