@@ -54,8 +54,12 @@ class Pripravovac {
     const auto& st = s_.stranka;
     horni_ = st.horni;
     spodni_ = st.vyskaListu() - st.dolni - (paticka_ ? paticka_->vyska : 0);
-    novaStrana();
+    // The title opens the first page, above its page header.
+    v_.strany.emplace_back();
+    y_ = horni_;
     if (titulek) umisti(*titulek);
+    if (hlavicka_) umisti(*hlavicka_);
+    zacatekDat_ = y_;
     if (dataPasmo) {
       if (!data_.active()) throw ChybaSablony("Zdroj dat SestavaData1 není otevřen");
       const auto kdeByl = data_.bookmark();
@@ -187,6 +191,7 @@ class Pripravovac {
     v_.strany.emplace_back();
     y_ = horni_;
     if (hlavicka_) umisti(*hlavicka_);
+    zacatekDat_ = y_;
   }
 
   void dokonciStranu() {
@@ -196,7 +201,7 @@ class Pripravovac {
   // A band that does not fit goes to a new page, unless the page holds
   // nothing but its header yet (a band taller than the page is cut).
   void zalom() {
-    if (y_ <= horni_ + (hlavicka_ ? hlavicka_->vyska : 0) + 1e-9) return;
+    if (y_ <= zacatekDat_ + 1e-9) return;
     dokonciStranu();
     novaStrana();
   }
@@ -208,6 +213,7 @@ class Pripravovac {
   std::optional<PripravenePasmo> paticka_;
   const PripravenePasmo* hlavicka_ = nullptr;
   double horni_ = 0, spodni_ = 0, y_ = 0;
+  double zacatekDat_ = 0;  // where the current page's bands begin, below its headers
   std::vector<std::pair<size_t, size_t>> sCelkem_;
   std::map<std::tuple<QString, double, bool, bool, int, bool>, int> styly_;
 };

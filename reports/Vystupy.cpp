@@ -197,12 +197,12 @@ namespace {
 
 // The lines of the text export: texts set at the column their place on the
 // sheet gives them (two millimetres to a character).
-std::string textRadku(const std::vector<const Polozka*>& radek) {
+std::string textRadku(const std::vector<const Polozka*>& radek, double levy) {
   QString r;
   for (const Polozka* p : radek) {
     const QString t = jednoradkovy(p->text).trimmed();
     if (t.isEmpty()) continue;
-    const int sloupec = static_cast<int>(p->obdelnik.left() / 2.0);
+    const int sloupec = static_cast<int>((p->obdelnik.left() - levy) / 2.0);
     if (r.size() < sloupec)
       r += QString(sloupec - r.size(), QLatin1Char(' '));
     else if (!r.isEmpty())
@@ -229,10 +229,14 @@ std::string csvPole(const QString& text) {
 }  // namespace
 
 void VystupText(const PripravenaSestava& s, const fs::path& soubor) {
+  // Columns count from the leftmost text of the report.
+  double levy = s.sirka;
+  for (const auto& strana : s.strany)
+    for (const auto& p : strana.polozky) levy = std::min(levy, p.obdelnik.left());
   std::string o;
   for (int i = 0; i < static_cast<int>(s.strany.size()); ++i)
     for (const auto& radek : s.radky(i)) {
-      std::string r = textRadku(radek);
+      std::string r = textRadku(radek, levy);
       if (!r.empty()) o += r + "\r\n";
     }
   files::writeFileAtomically(soubor, o);
