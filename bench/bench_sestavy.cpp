@@ -46,6 +46,8 @@ int main(int argc, char** argv) {
       std::printf("| PDF export (prepared) | %d | %zu | %.3f | <= %.0f |\n", zaznamu, s.strany.size(), e, cil);
       std::printf("| PDF export incl. preparing | %d | %zu | %.3f | <= %.0f |\n", zaznamu, s.strany.size(), e + p, cil);
       std::printf("(PDF size %.1f MB)\n", fs::file_size(pdf) / 1048576.0);
+      // A picture of the first page, to look at the layout: odk_bench_sestavy page.png
+      if (argc > 1) sestavy::VystupObrazky(s, argv[1], "PNG");
     }
   }
   return 0;

@@ -1,5 +1,6 @@
 #include "Vykresleni.h"
 
+#include <QFontMetricsF>
 #include <QPaintDevice>
 #include <QPainter>
 
@@ -11,6 +12,7 @@ void VykresliStranu(QPainter& painter, const PripravenaSestava& s, int strana, d
   // Type sizes follow the page: points scaled by the zoom of this device.
   const double zvetseni = bodyNaMm * 25.4 / dpi;
   std::vector<QFont> pisma;
+  std::vector<double> radek;  // line height of each style on this device
   pisma.reserve(s.styly.size());
   for (const auto& st : s.styly) {
     QFont f(st.pismo);
@@ -18,6 +20,7 @@ void VykresliStranu(QPainter& painter, const PripravenaSestava& s, int strana, d
     f.setBold(st.tucne);
     f.setItalic(st.kurziva);
     pisma.push_back(f);
+    radek.push_back(painter.device() ? QFontMetricsF(f, painter.device()).height() : f.pointSizeF());
   }
   painter.save();
   painter.setPen(QPen(Qt::black, std::max(1.0, 0.2 * bodyNaMm)));
@@ -31,7 +34,9 @@ void VykresliStranu(QPainter& painter, const PripravenaSestava& s, int strana, d
     if (st.ramecek) painter.drawRect(r);
     if (p.text.isEmpty()) continue;
     if (p.styl != aktualni) painter.setFont(pisma[p.styl]), aktualni = p.styl;
-    int zarovnani = Qt::AlignTop | Qt::TextWordWrap;
+    // A text wraps only where its box holds two lines; in a one-line box
+    // (a row of a list) it stays on its line and is cut at the box's end.
+    int zarovnani = Qt::AlignTop | (r.height() >= 1.9 * radek[p.styl] ? Qt::TextWordWrap : Qt::TextSingleLine);
     zarovnani |= st.zarovnani == Zarovnani::Stred ? Qt::AlignHCenter
                  : st.zarovnani == Zarovnani::Vpravo ? Qt::AlignRight
                                                      : Qt::AlignLeft;
