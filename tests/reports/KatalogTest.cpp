@@ -1,6 +1,7 @@
 // The report catalogue "Generátor sestav" over a temporary program directory.
 #include <QApplication>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -15,6 +16,7 @@
 #include "Hlavni_f.h"
 #include "KatalogSestav_f.h"
 #include "Nahled_f.h"
+#include "Navrhar_f.h"
 #include "Pomocnici.h"
 
 namespace fs = std::filesystem;
@@ -233,4 +235,20 @@ TEST_F(KatalogTest, CommandOpensTheCatalogueAndThePreviewShowsTheRegister) {
   EXPECT_TRUE(videno.contains(QStringLiteral("Záznam 3")));
   EXPECT_EQ(hlavni->findChildren<TKatalogSestav*>().size(), 0);  // destroyed on close
   EXPECT_EQ(hlavni->ClientDataSet1.recNo(), 1);
+}
+
+TEST_F(KatalogTest, EditaceOpensTheDesignerAndTheCatalogueKeepsWhatItShowed) {
+  zapis(ses / "a.ses", sablona("Malá"));
+  auto k = otevri();
+  azJeModalni<sestavy::TNavrharSestav>([](sestavy::TNavrharSestav* d) {
+    d->Ed_Nazev->setText(QStringLiteral("Jiná"));
+    d->Tl_Ulozit->click();
+  });
+  k->Tl_Editace->click();
+  EXPECT_EQ(sestavy::NactiSablonu(ses / "a.ses").nazev, QStringLiteral("Jiná"));
+  EXPECT_EQ(uzly(*k), QStringList{QStringLiteral("Malá")});
+  EXPECT_EQ(k->La_Nazev->text(), QStringLiteral("Malá"));
+  EXPECT_TRUE(person.messages.empty());
+  // Read anew the next time the catalogue opens.
+  EXPECT_EQ(uzly(*otevri()), QStringList{QStringLiteral("Jiná")});
 }
