@@ -1,0 +1,54 @@
+// Report engine speed: preparing the shipped all-fields list over a large
+// register, and exporting a prepared report to PDF.
+#include <QGuiApplication>
+#include <QTemporaryDir>
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+
+#include "Priprava.h"
+#include "RecordStore.h"
+#include "RegisterGenerator.h"
+#include "Sablona.h"
+#include "Vystupy.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+template <class F>
+double sekundy(F&& f) {
+  const auto t0 = std::chrono::steady_clock::now();
+  f();
+  return std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  qputenv("QT_QPA_PLATFORM", "offscreen");
+  QGuiApplication app(argc, argv);
+  const fs::path ses = fs::path(ODK_SES_DIR) / "Vsechny.ses";
+  const sestavy::Sablona sablona = sestavy::NactiSablonu(ses);
+  QTemporaryDir tmp;
+
+  std::printf("| operation | records | pages | seconds | target |\n|---|---:|---:|---:|---:|\n");
+  for (const auto& [zaznamu, cil] : {std::pair{100000, 2.0}, std::pair{10000, 3.0}}) {
+    store::RecordStore data;
+    data.open(bench::RegisterGenerator(7).table(zaznamu));
+    sestavy::PripravenaSestava s;
+    const double p = sekundy([&] { s = sestavy::Priprav(sablona, data); });
+    std::printf("| prepare all-fields list | %d | %zu | %.3f | %s |\n", zaznamu, s.strany.size(), p,
+                zaznamu == 100000 ? "<= 2" : "-");
+    if (zaznamu == 10000) {
+      const fs::path pdf = fs::path(tmp.path().toStdString()) / "a.pdf";
+      const double e = sekundy([&] { sestavy::VystupPDF(s, pdf); });
+      std::printf("| PDF export (prepared) | %d | %zu | %.3f | <= %.0f |\n", zaznamu, s.strany.size(), e, cil);
+      std::printf("| PDF export incl. preparing | %d | %zu | %.3f | <= %.0f |\n", zaznamu, s.strany.size(), e + p, cil);
+      std::printf("(PDF size %.1f MB)\n", fs::file_size(pdf) / 1048576.0);
+      // A picture of the first page, to look at the layout: odk_bench_sestavy page.png
+      if (argc > 1) sestavy::VystupObrazky(s, argv[1], "PNG");
+    }
+  }
+  return 0;
+}

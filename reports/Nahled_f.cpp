@@ -1,0 +1,252 @@
+#include "Nahled_f.h"
+
+#include <QComboBox>
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMenu>
+#include <QPageSetupDialog>
+#include <QPainter>
+#include <QPrinter>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QSpinBox>
+#include <QToolBar>
+#include <QToolButton>
+#include <QVBoxLayout>
+#include <filesystem>
+
+#include "BusyCursor.h"
+#include "Seam.h"
+#include "Sestava.h"
+#include "SettingsFile.h"
+#include "Vykresleni.h"
+#include "Vystupy.h"
+#include "Zpravy.h"
+
+namespace sestavy {
+
+namespace fs = std::filesystem;
+
+double TStranaNahledu::bodyNaMm() const { return logicalDpiX() / 25.4 * zvetseni; }
+
+void TStranaNahledu::prizpusob() {
+  if (!sestava) return;
+  setFixedSize(qRound(sestava->sirka * bodyNaMm()), qRound(sestava->vyska * bodyNaMm()));
+  update();
+}
+
+void TStranaNahledu::paintEvent(QPaintEvent*) {
+  QPainter painter(this);
+  painter.fillRect(rect(), Qt::white);
+  if (!sestava || sestava->strany.empty()) return;
+  painter.setRenderHint(QPainter::TextAntialiasing);
+  VykresliStranu(painter, *sestava, strana, bodyNaMm(), nalezena);
+}
+
+TNahledSestavy::TNahledSestavy(TSestava& sestava, PripravenaSestava pripravena, QWidget* parent)
+    : QDialog(parent), sestava_(sestava), pripravena_(std::move(pripravena)) {
+  setObjectName(QStringLiteral("TNahledSestavy"));
+  setWindowTitle(QStringLiteral("Náhled sestavy - %1").arg(pripravena_.nazev));
+  setWindowFlag(Qt::WindowMaximizeButtonHint);
+  setAttribute(Qt::WA_DeleteOnClose, false);
+  resize(900, 700);
+
+  auto* lista = new QToolBar(this);
+  lista->setObjectName(QStringLiteral("ToolBar1"));
+  auto tlacitko = [&](const char* jmeno, const QString& text, auto handler) {
+    QAction* a = lista->addAction(text);
+    a->setObjectName(QLatin1String(jmeno));
+    connect(a, &QAction::triggered, this, [this, handler] { Chranene([&] { handler(); }); });
+    return a;
+  };
+  tlacitko("Tl_Prvni", QStringLiteral("|<"), [this] { JdiNaStranu(0); })->setToolTip(QStringLiteral("První stránka"));
+  tlacitko("Tl_Predchozi", QStringLiteral("<"), [this] { JdiNaStranu(Strana() - 1); })
+      ->setToolTip(QStringLiteral("Předchozí stránka"));
+  Ed_Strana = new QSpinBox(lista);
+  Ed_Strana->setObjectName(QStringLiteral("Ed_Strana"));
+  Ed_Strana->setRange(1, std::max<int>(1, static_cast<int>(pripravena_.strany.size())));
+  lista->addWidget(Ed_Strana);
+  La_Strana = new QLabel(lista);
+  La_Strana->setObjectName(QStringLiteral("La_Strana"));
+  lista->addWidget(La_Strana);
+  tlacitko("Tl_Dalsi", QStringLiteral(">"), [this] { JdiNaStranu(Strana() + 1); })
+      ->setToolTip(QStringLiteral("Další stránka"));
+  tlacitko("Tl_Posledni", QStringLiteral(">|"), [this] { JdiNaStranu(int(pripravena_.strany.size()) - 1); })
+      ->setToolTip(QStringLiteral("Poslední stránka"));
+  lista->addSeparator();
+  CBox_Zvetseni = new QComboBox(lista);
+  CBox_Zvetseni->setObjectName(QStringLiteral("CBox_Zvetseni"));
+  for (int z : {25, 50, 75, 100, 150, 200, 300}) CBox_Zvetseni->addItem(QStringLiteral("%1 %").arg(z), z / 100.0);
+  CBox_Zvetseni->setCurrentIndex(3);
+  lista->addWidget(CBox_Zvetseni);
+  lista->addSeparator();
+  tlacitko("Tl_Najit", QStringLiteral("Najít"), [this] { Tl_NajitClick(); });
+  tlacitko("Tl_Tisk", QStringLiteral("Tisk"), [this] { Tl_TiskClick(); });
+  tlacitko("Tl_Vzhled", QStringLiteral("Vzhled stránky"), [this] { Tl_VzhledClick(); });
+  tlacitko("Tl_Upravit", QStringLiteral("Upravit"), [this] { Tl_UpravitClick(); });
+  auto* export_ = new QToolButton(lista);
+  export_->setObjectName(QStringLiteral("Tl_Export"));
+  export_->setText(QStringLiteral("Export"));
+  export_->setPopupMode(QToolButton::InstantPopup);
+  auto* menu = new QMenu(export_);
+  for (int i = 0; i < static_cast<int>(DruhyVystupu().size()); ++i)
+    connect(menu->addAction(DruhyVystupu()[i].nazev), &QAction::triggered, this,
+            [this, i] { Chranene([&] { Exportuj(i); }); });
+  export_->setMenu(menu);
+  lista->addWidget(export_);
+  lista->addSeparator();
+  tlacitko("Tl_Zavrit", QStringLiteral("Zavřít"), [this] { reject(); });
+
+  plocha_ = new QScrollArea(this);
+  plocha_->setBackgroundRole(QPalette::Dark);
+  plocha_->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+  strana_ = new TStranaNahledu(plocha_);
+  strana_->sestava = &pripravena_;
+  plocha_->setWidget(strana_);
+  auto* rozlozeni = new QVBoxLayout(this);
+  rozlozeni->setContentsMargins(0, 0, 0, 0);
+  rozlozeni->setSpacing(0);
+  rozlozeni->addWidget(lista);
+  rozlozeni->addWidget(plocha_);
+
+  connect(Ed_Strana, &QSpinBox::valueChanged, this, [this](int v) { Chranene([&] { JdiNaStranu(v - 1); }); });
+  connect(CBox_Zvetseni, &QComboBox::currentIndexChanged, this,
+          [this](int i) { Chranene([&] { NastavZvetseni(CBox_Zvetseni->itemData(i).toDouble()); }); });
+  // The preview opens at 100 %.
+  NastavZvetseni(1.0);
+  obnov();
+}
+
+void TNahledSestavy::obnov() {
+  const int stran = static_cast<int>(pripravena_.strany.size());
+  Ed_Strana->blockSignals(true);
+  Ed_Strana->setRange(1, std::max(1, stran));
+  Ed_Strana->setValue(Strana() + 1);
+  Ed_Strana->blockSignals(false);
+  La_Strana->setText(QStringLiteral(" z %1 ").arg(stran));
+  strana_->prizpusob();
+}
+
+void TNahledSestavy::JdiNaStranu(int strana) {
+  const int stran = static_cast<int>(pripravena_.strany.size());
+  strana = std::clamp(strana, 0, std::max(0, stran - 1));
+  if (strana != strana_->strana) strana_->nalezena = nullptr;
+  strana_->strana = strana;
+  obnov();
+}
+
+void TNahledSestavy::NastavZvetseni(double zvetseni) {
+  strana_->zvetseni = std::clamp(zvetseni, 0.1, 10.0);
+  const int i = CBox_Zvetseni->findData(strana_->zvetseni);
+  if (i >= 0 && i != CBox_Zvetseni->currentIndex()) {
+    CBox_Zvetseni->blockSignals(true);
+    CBox_Zvetseni->setCurrentIndex(i);
+    CBox_Zvetseni->blockSignals(false);
+  }
+  strana_->prizpusob();
+}
+
+void TNahledSestavy::Tl_NajitClick() {
+  seam::InputRequest dotaz{QStringLiteral("Hledat text"), QStringLiteral("Hledaný text:"), hledany_, 255};
+  const auto text = seam::interaction().input(this, dotaz);
+  if (!text || text->isEmpty()) return;
+  if (*text != hledany_) hledanaStrana_ = Strana(), hledanaPolozka_ = -1;
+  Najdi(*text);
+}
+
+bool TNahledSestavy::Najdi(const QString& text) {
+  if (text != hledany_) {
+    hledany_ = text;
+    hledanaStrana_ = Strana();
+    hledanaPolozka_ = -1;
+  }
+  const int stran = static_cast<int>(pripravena_.strany.size());
+  for (int s = hledanaStrana_; s < stran; ++s) {
+    const auto& polozky = pripravena_.strany[s].polozky;
+    for (int i = (s == hledanaStrana_ ? hledanaPolozka_ + 1 : 0); i < static_cast<int>(polozky.size()); ++i) {
+      if (polozky[i].text.contains(text, Qt::CaseInsensitive)) {
+        hledanaStrana_ = s;
+        hledanaPolozka_ = i;
+        JdiNaStranu(s);
+        strana_->nalezena = &polozky[i];
+        strana_->update();
+        const double m = strana_->bodyNaMm();
+        plocha_->ensureVisible(qRound(polozky[i].obdelnik.center().x() * m), qRound(polozky[i].obdelnik.center().y() * m));
+        return true;
+      }
+    }
+  }
+  ZobrazZpravu(QStringLiteral("Text \"%1\" nebyl nalezen.").arg(text));
+  return false;
+}
+
+void TNahledSestavy::Tl_TiskClick() { sestava_.Tiskni(this); }
+
+void TNahledSestavy::Tl_VzhledClick() {
+  QPrinter& tiskarna = sestava_.Tiskarna();
+  tiskarna.setPageLayout(RozvrzeniListu(pripravena_));
+  const auto& st = sestava_.sablona().stranka;
+  tiskarna.setPageMargins(QMarginsF(st.levy, st.horni, st.pravy, st.dolni), QPageLayout::Millimeter);
+  QPageSetupDialog dialog(&tiskarna, this);
+  if (dialog.exec() != QDialog::Accepted) return;
+  ZmenList(tiskarna.pageLayout());
+}
+
+void TNahledSestavy::ZmenList(const QPageLayout& rozvrzeni) {
+  auto& st = sestava_.sablona().stranka;
+  const QSizeF velikost = rozvrzeni.pageSize().size(QPageSize::Millimeter);
+  const QMarginsF okraje = rozvrzeni.margins(QPageLayout::Millimeter);
+  Stranka nova = st;
+  nova.sirka = velikost.width();
+  nova.vyska = velikost.height();
+  nova.naSirku = rozvrzeni.orientation() == QPageLayout::Landscape;
+  nova.levy = okraje.left(), nova.horni = okraje.top(), nova.pravy = okraje.right(), nova.dolni = okraje.bottom();
+  if (nova.sirkaTisku() <= 0 || nova.horni + nova.dolni >= nova.vyskaListu())
+    throw ChybaSablony("Okraje stránky jsou větší než stránka");
+  st = nova;
+  pripravZnovu();
+}
+
+void TNahledSestavy::Tl_UpravitClick() {
+  sestava_.Navrh(this);
+  pripravZnovu();
+}
+
+void TNahledSestavy::pripravZnovu() {
+  pripravena_ = sestava_.Priprav();
+  strana_->nalezena = nullptr;
+  hledanaPolozka_ = -1;
+  setWindowTitle(QStringLiteral("Náhled sestavy - %1").arg(pripravena_.nazev));
+  JdiNaStranu(Strana());
+}
+
+void TNahledSestavy::Exportuj(int druh) {
+  const DruhVystupu& d = DruhyVystupu().at(druh);
+  settings::SettingsFile nastaveni(sestava_.SouborNastaveni);
+  QString adresar;
+  if (!sestava_.SouborNastaveni.empty())
+    adresar = ZAnsi(nastaveni.readString("Export", "Adresar", ""));
+  QString jmeno = pripravena_.nazev.isEmpty() ? QStringLiteral("Sestava") : pripravena_.nazev;
+  static const QRegularExpression zakazane(QStringLiteral("[\\\\/:*?\"<>|]"));
+  jmeno.replace(zakazane, QStringLiteral("_"));
+  seam::FileRequest dotaz{QStringLiteral("Export sestavy"), adresar, jmeno + QLatin1Char('.') + d.pripona,
+                          {d.filtr}, 0};
+  const QString soubor = seam::interaction().saveFileName(this, dotaz);
+  if (soubor.isEmpty()) return;
+  {
+    KurzorCekani kurzor;
+    Vystup(druh, pripravena_, fs::path(soubor.toStdString()));
+  }
+  if (!sestava_.SouborNastaveni.empty()) {
+    // Only a convenience for the next export: a settings file that cannot
+    // be written does not undo the export that was written.
+    try {
+      nastaveni.writeString("Export", "Adresar", DoAnsi(QFileInfo(soubor).absolutePath()));
+    } catch (const settings::SettingsWriteError&) {
+    }
+  }
+}
+
+}  // namespace sestavy

@@ -1,0 +1,57 @@
+#pragma once
+// TNavrharSestav: the report designer over the loaded template.
+#include <QDialog>
+
+#include "Navrh.h"
+
+class QComboBox;
+class QLineEdit;
+class QPlainTextEdit;
+class QPushButton;
+class QRadioButton;
+class QTableWidget;
+
+namespace sestavy {
+
+class TSestava;
+
+class TNavrharSestav : public QDialog {
+ public:
+  TNavrharSestav(TSestava& sestava, QWidget* parent = nullptr);
+
+  bool Ulozeno() const { return ulozeno_; }
+  // The design as the inputs hold it now.
+  Navrh Formular() const;
+  void NastavFormular(const Navrh& n);
+
+  // Handlers.
+  void Tl_PridatClick();
+  void Tl_OdebratClick();
+  void Tl_NahoruClick();
+  void Tl_DoluClick();
+  void Tl_UlozitClick();      // back to the template's file
+  void Tl_UlozitJakoClick();  // a new file in "Ses", its name asked
+
+  QLineEdit* Ed_Nazev = nullptr;
+  QLineEdit* Ed_Autor = nullptr;
+  QPlainTextEdit* Ed_Popis = nullptr;
+  QRadioButton* Rb_NaVysku = nullptr;
+  QRadioButton* Rb_NaSirku = nullptr;
+  QLineEdit* Ed_Titulek = nullptr;
+  QTableWidget* Sloupce = nullptr;
+  QComboBox* CBox_Skupina = nullptr;
+  QPushButton* Tl_Ulozit = nullptr;
+  QPushButton* Tl_UlozitJako = nullptr;
+  QPushButton* Tl_Storno = nullptr;
+
+ private:
+  void pridejRadek(const Sloupec& c);
+  void presun(int o);
+  void uloz(const std::filesystem::path& soubor);
+
+  TSestava& sestava_;
+  QStringList pole_;
+  bool ulozeno_ = false;
+};
+
+}  // namespace sestavy

@@ -1,0 +1,51 @@
+#pragma once
+// Preparing a report: the template's bands laid out over pages from the
+// records of the record store's view, in its order and under its filter.
+#include <QRectF>
+#include <QString>
+#include <vector>
+
+#include "Sablona.h"
+
+namespace store {
+class RecordStore;
+}
+
+namespace sestavy {
+
+// The look of a text on a prepared page; shared by the texts of one object.
+struct Styl {
+  QString pismo;
+  double velikost = 9;
+  bool tucne = false, kurziva = false;
+  Zarovnani zarovnani = Zarovnani::Vlevo;
+  bool ramecek = false;
+};
+
+struct Polozka {
+  QRectF obdelnik;  // millimetres from the sheet's top left corner
+  QString text;
+  int styl = 0;
+};
+
+struct PripravenaStrana {
+  std::vector<Polozka> polozky;
+};
+
+struct PripravenaSestava {
+  QString nazev;
+  double sirka = 210, vyska = 297;  // the sheet, millimetres
+  std::vector<Styl> styly;
+  std::vector<PripravenaStrana> strany;
+
+  // Texts of a page in reading order: lines top to bottom, each line's
+  // texts left to right (for the text, CSV and table exports).
+  std::vector<std::vector<const Polozka*>> radky(int strana) const;
+};
+
+// Walks the store's view with its notifications frozen and puts the current
+// record back afterwards, also when an error ends the walk. An empty view
+// still gives one page (title, headers and footer).
+PripravenaSestava Priprav(const Sablona& sablona, store::RecordStore& data);
+
+}  // namespace sestavy

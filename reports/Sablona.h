@@ -1,0 +1,101 @@
+#pragma once
+// The report template: a page, bands and the text objects on them. Templates
+// are XML files with the extension ".ses", written in Windows-1250 with that
+// encoding declared. The root element carries ReportOptions.Name first, so
+// that the catalogue's plain text search for the name finds it in the root:
+//
+//   <?xml version="1.0" encoding="windows-1250"?>
+//   <Sestava ReportOptions.Name="..." ReportOptions.Author="..." ReportOptions.Description="...">
+//     <Stranka Sirka="210" Vyska="297" Orientace="Navysku" Levy="10" Horni="10" Pravy="10" Dolni="10"/>
+//     <Pasmo Druh="Titulek" Vyska="12">
+//       <Text X="0" Y="0" Sirka="190" Vyska="10" Pismo="Arial" Velikost="14" Tucne="1" Text="..."/>
+//     </Pasmo>
+//     <Pasmo Druh="HlavickaSkupiny" Vyska="7" Skupina="Kod">...</Pasmo>
+//     <Pasmo Druh="Data" Vyska="5" Data="SestavaData1">...</Pasmo>
+//     ...
+//   </Sestava>
+//
+// Lengths are millimetres. A text may hold [SestavaData1."Nazev"] (a field of
+// the data link), [Page], [TotalPages] and [Date].
+#include <QString>
+#include <QStringList>
+#include <filesystem>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace sestavy {
+
+// The data link's name by which templates address the record store.
+inline const QString& JmenoDat() {
+  static const QString jmeno = QStringLiteral("SestavaData1");
+  return jmeno;
+}
+
+// A template that cannot be read or written; what() is UTF-8 text.
+class ChybaSablony : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+enum class Zarovnani { Vlevo, Stred, Vpravo };
+
+struct TextovyObjekt {
+  double x = 0, y = 0, sirka = 40, vyska = 5;
+  QString text;
+  QString pismo = QStringLiteral("Arial");
+  double velikost = 9;  // points
+  bool tucne = false;
+  bool kurziva = false;
+  Zarovnani zarovnani = Zarovnani::Vlevo;
+  bool ramecek = false;
+};
+
+enum class DruhPasma { Titulek, HlavickaStranky, HlavickaSkupiny, Data, PatickaStranky };
+
+struct Pasmo {
+  DruhPasma druh = DruhPasma::Data;
+  double vyska = 5;
+  QString skupina;  // group header: the field whose change starts a group
+  QString data;     // master data: the data link's name
+  std::vector<TextovyObjekt> objekty;
+};
+
+struct Stranka {
+  double sirka = 210, vyska = 297;  // the paper standing upright
+  bool naSirku = false;
+  double levy = 10, horni = 10, pravy = 10, dolni = 10;
+  // The page as it is laid out (turned when landscape).
+  double sirkaListu() const { return naSirku ? vyska : sirka; }
+  double vyskaListu() const { return naSirku ? sirka : vyska; }
+  double sirkaTisku() const { return sirkaListu() - levy - pravy; }
+};
+
+struct Sablona {
+  QString nazev;
+  QString autor;
+  QStringList popis;  // lines
+  Stranka stranka;
+  std::vector<Pasmo> pasma;
+
+  // The first band of a kind, or nullptr.
+  Pasmo* pasmo(DruhPasma druh);
+  const Pasmo* pasmo(DruhPasma druh) const;
+};
+
+// The template in the bytes of a file; `jmeno` names the file in errors.
+Sablona CtiSablonu(std::string_view bytes, const QString& jmeno = QString());
+// The file's template; a file that cannot be opened or read is an error.
+Sablona NactiSablonu(const std::filesystem::path& soubor);
+// The template's bytes: Windows-1250; characters the code page lacks are
+// written as character references, so nothing is lost.
+std::string ZapisSablonu(const Sablona& sablona);
+// Writes the template through the file layer (whole or not at all).
+void UlozSablonu(const std::filesystem::path& soubor, const Sablona& sablona);
+
+// Windows-1250 bytes and texts of the engine.
+QString ZAnsi(std::string_view ansi);
+std::string DoAnsi(const QString& text);
+
+}  // namespace sestavy

@@ -1,0 +1,289 @@
+#include "KatalogSestav_f.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QFrame>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPushButton>
+#include <QStyle>
+#include <QStyledItemDelegate>
+#include <QTreeWidget>
+#include <algorithm>
+
+#include "FileLayer.h"
+#include "Hlavni_f.h"
+#include "Seam.h"
+#include "Texty.h"
+#include "Zpravy.h"
+
+namespace fs = std::filesystem;
+
+QString NazevSestavy(const fs::path& soubor) {
+  std::string text;
+  try {
+    text = files::readWholeFile(soubor);
+  } catch (const files::FileError&) {
+    return {};
+  }
+  if (const auto nul = text.find('\0'); nul != std::string::npos) text.resize(nul);
+  static const std::string kZnacka = "ReportOptions.Name=\"";
+  const auto z = text.find(kZnacka);
+  if (z == std::string::npos) return {};
+  const auto od = z + kZnacka.size();
+  const auto k = text.find('"', od);
+  std::string nazev = text.substr(od, k == std::string::npos ? std::string::npos : k - od);
+  // Line breaks of the text count as CR LF.
+  std::string radky;
+  radky.reserve(nazev.size());
+  for (size_t i = 0; i < nazev.size(); ++i) {
+    const char c = nazev[i];
+    if (c == '\r' || c == '\n') {
+      radky += "\r\n";
+      if (c == '\r' && i + 1 < nazev.size() && nazev[i + 1] == '\n') ++i;
+    } else {
+      radky += c;
+    }
+  }
+  return zAnsi(radky);
+}
+
+std::vector<QString> SouboryVAdresari(const fs::path& adresar) {
+  std::vector<QString> jmena;
+  std::error_code chyba;
+  fs::directory_iterator it(adresar, chyba), konec;
+  for (; !chyba && it != konec; it.increment(chyba)) {
+    const QString jmeno = QString::fromStdString(it->path().filename().string());
+    if (jmeno.isEmpty() || jmeno.startsWith(QLatin1Char('.'))) continue;
+    if (!jmeno.endsWith(QStringLiteral(".ses"), Qt::CaseInsensitive)) continue;
+    std::error_code e;
+    if (!it->is_regular_file(e)) continue;
+    jmena.push_back(jmeno);
+  }
+  std::sort(jmena.begin(), jmena.end(), [](const QString& a, const QString& b) {
+    const int c = a.toUpper().compare(b.toUpper(), Qt::CaseSensitive);
+    return c != 0 ? c < 0 : a < b;
+  });
+  return jmena;
+}
+
+namespace {
+
+// Draws the tree's nodes through the dialog's drawing handler.
+class KresleniUzlu : public QStyledItemDelegate {
+ public:
+  KresleniUzlu(const TKatalogSestav* katalog, QObject* parent) : QStyledItemDelegate(parent), katalog_(katalog) {}
+
+ protected:
+  void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override {
+    QStyledItemDelegate::initStyleOption(option, index);
+    katalog_->SeznamSestavCustomDrawItem(index, option->font);
+  }
+
+ private:
+  const TKatalogSestav* katalog_;
+};
+
+QLabel* popiska(QWidget* rodic, const char* jmeno, const QString& text, QRect kde) {
+  auto* l = new QLabel(text, rodic);
+  l->setObjectName(QLatin1String(jmeno));
+  l->setGeometry(kde);
+  return l;
+}
+
+QFrame* linka(QWidget* rodic, const char* jmeno, int y) {
+  auto* l = new QFrame(rodic);
+  l->setObjectName(QLatin1String(jmeno));
+  l->setFrameShape(QFrame::HLine);
+  l->setFrameShadow(QFrame::Sunken);
+  l->setGeometry(220, y, 327, 2);
+  return l;
+}
+
+}  // namespace
+
+TKatalogSestav::TKatalogSestav(THlavni& hlavni)
+    : QDialog(&hlavni, Qt::Dialog | Qt::WindowStaysOnTopHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                           Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
+      hlavni_(hlavni) {
+  setObjectName(QStringLiteral("KatalogSestav"));
+  setWindowTitle(QStringLiteral("Generátor sestav"));
+  setFixedSize(555, 378);
+  setAutoFillBackground(true);
+  QPalette bila = palette();
+  bila.setColor(QPalette::Window, Qt::white);
+  setPalette(bila);
+
+  ImageList1 << style()->standardIcon(QStyle::SP_DirIcon) << style()->standardIcon(QStyle::SP_FileIcon);
+
+  La_SeznamSestav = popiska(this, "La_SeznamSestav", QStringLiteral("Seznam sestav"), {8, 6, 201, 16});
+  SeznamSestav = new QTreeWidget(this);
+  SeznamSestav->setObjectName(QStringLiteral("SeznamSestav"));
+  SeznamSestav->setGeometry(8, 25, 201, 345);
+  SeznamSestav->setHeaderHidden(true);
+  SeznamSestav->setRootIsDecorated(false);
+  SeznamSestav->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  SeznamSestav->setSelectionMode(QAbstractItemView::SingleSelection);
+  SeznamSestav->setItemDelegate(new KresleniUzlu(this, SeznamSestav));
+  // The selection stays visible when the tree loses focus.
+  QPalette vyber = SeznamSestav->palette();
+  vyber.setColor(QPalette::Inactive, QPalette::Highlight, vyber.color(QPalette::Active, QPalette::Highlight));
+  vyber.setColor(QPalette::Inactive, QPalette::HighlightedText, vyber.color(QPalette::Active, QPalette::HighlightedText));
+  SeznamSestav->setPalette(vyber);
+
+  const QColor modra(0, 137, 194);
+  auto zvyrazni = [](QLabel* l, const QColor& barva) {
+    QFont f = l->font();
+    f.setBold(true);
+    l->setFont(f);
+    QPalette p = l->palette();
+    p.setColor(QPalette::WindowText, barva);
+    l->setPalette(p);
+  };
+  Popiska_Nazev = popiska(this, "Popiska_Nazev", QStringLiteral("Název sestavy:"), {220, 25, 105, 16});
+  zvyrazni(Popiska_Nazev, QColor(128, 0, 0));
+  La_Nazev = popiska(this, "La_Nazev", {}, {328, 25, 219, 16});
+  Linka1 = linka(this, "Linka1", 45);
+  Popiska_Autor = popiska(this, "Popiska_Autor", QStringLiteral("Autor sestavy:"), {220, 52, 105, 16});
+  zvyrazni(Popiska_Autor, modra);
+  La_Autor = popiska(this, "La_Autor", {}, {328, 52, 219, 16});
+  Linka6 = linka(this, "Linka6", 72);
+  La_Popiska_Soubor = popiska(this, "La_Popiska_Soubor", QStringLiteral("Jméno souboru:"), {220, 79, 105, 16});
+  zvyrazni(La_Popiska_Soubor, modra);
+  La_Soubor = popiska(this, "La_Soubor", {}, {328, 79, 219, 16});
+  Linka7 = linka(this, "Linka7", 99);
+  Popiska_Popis = popiska(this, "Popiska_Popis", QStringLiteral("Popis sestavy:"), {220, 106, 105, 16});
+  zvyrazni(Popiska_Popis, modra);
+  La_Popis = popiska(this, "La_Popis", {}, {220, 126, 321, 145});
+  La_Popis->setWordWrap(true);
+  La_Popis->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+
+  auto akce = [&](QAction*& a, const char* jmeno, const QString& text, void (TKatalogSestav::*handler)()) {
+    a = new QAction(text, this);
+    a->setObjectName(QLatin1String(jmeno));
+    connect(a, &QAction::triggered, this, [this, handler] { Chranene([&] { (this->*handler)(); }); });
+  };
+  akce(Akce_Tisk, "Akce_Tisk", QStringLiteral("Tisk"), &TKatalogSestav::Akce_TiskExecute);
+  akce(Akce_Nahled, "Akce_Nahled", QStringLiteral("Náhled"), &TKatalogSestav::Akce_NahledExecute);
+  akce(Akce_Editace, "Akce_Editace", QStringLiteral("Editace"), &TKatalogSestav::Akce_EditaceExecute);
+  akce(Akce_Storno, "Akce_Storno", QStringLiteral("Storno"), &TKatalogSestav::Akce_StornoExecute);
+  int x = 220;
+  auto tlacitko = [&](QPushButton*& t, const char* jmeno, QAction* a) {
+    t = new QPushButton(a->text(), this);
+    t->setObjectName(QLatin1String(jmeno));
+    t->setGeometry(x, 340, 75, 25);
+    t->setAutoDefault(false);
+    x += 83;
+    connect(t, &QPushButton::clicked, a, &QAction::trigger);
+    connect(a, &QAction::enabledChanged, t, &QWidget::setEnabled);
+  };
+  tlacitko(Tl_Tisk, "Tl_Tisk", Akce_Tisk);
+  tlacitko(Tl_Nahled, "Tl_Nahled", Akce_Nahled);
+  tlacitko(Tl_Editace, "Tl_Editace", Akce_Editace);
+  tlacitko(Tl_Konec, "Tl_Konec", Akce_Storno);
+  setTabOrder(Tl_Tisk, Tl_Nahled);
+  setTabOrder(Tl_Nahled, Tl_Editace);
+  setTabOrder(Tl_Editace, Tl_Konec);
+  setTabOrder(Tl_Konec, SeznamSestav);
+
+  connect(SeznamSestav, &QTreeWidget::itemSelectionChanged, this, [this] { Chranene([this] { SeznamSestavChange(); }); });
+
+  // Centred on the screen.
+  const QRect obrazovka = seam::interaction().primaryScreen();
+  move(obrazovka.center() - QPoint(width() / 2, height() / 2));
+
+  Chranene([this] { FormCreate(); });
+}
+
+TKatalogSestav::~TKatalogSestav() = default;
+
+fs::path TKatalogSestav::AdresarSestav() const { return hlavni_.AdresarProgramu / "Ses"; }
+
+void TKatalogSestav::Povol(bool ano) {
+  for (QAction* a : {Akce_Tisk, Akce_Nahled, Akce_Editace}) a->setEnabled(ano);
+  for (QPushButton* t : {Tl_Tisk, Tl_Nahled, Tl_Editace}) t->setEnabled(ano);
+}
+
+void TKatalogSestav::Vyprazdni() {
+  for (QLabel* l : {La_Nazev, La_Autor, La_Soubor, La_Popis}) l->clear();
+  Povol(false);
+}
+
+void TKatalogSestav::FormCreate() {
+  std::error_code chyba;
+  fs::create_directories(AdresarSestav(), chyba);  // a failure leaves the list empty
+  Vyprazdni();
+  SestavaData1.data = &hlavni_.ClientDataSet1;
+  Sestava1.DataSet = &SestavaData1;
+  Sestava1.SouborNastaveni = hlavni_.AdresarProgramu / "Sestavy.ini";
+  NaplnSeznamSestav(SeznamSestav);
+}
+
+void TKatalogSestav::NaplnSeznamSestav(QTreeWidget* seznam) {
+  for (const QString& soubor : SouboryVAdresari(AdresarSestav())) {
+    Sestavy.emplace_back(soubor, NazevSestavy(AdresarSestav() / soubor.toStdString()));
+    QCoreApplication::processEvents();
+  }
+  if (Sestavy.empty()) return;
+  auto* koren = new QTreeWidgetItem(seznam, {QStringLiteral("Základní sestavy")});
+  koren->setIcon(0, ImageList1.value(0));
+  for (const auto& [soubor, nazev] : Sestavy) {
+    auto* uzel = new QTreeWidgetItem(koren, {nazev});
+    uzel->setIcon(0, ImageList1.value(1));
+  }
+  koren->setExpanded(true);
+  seznam->setCurrentItem(koren->child(0));
+}
+
+QString TKatalogSestav::SouborSestavy(const QString& nazev) const {
+  for (const auto& [soubor, jmeno] : Sestavy)
+    if (jmeno == nazev) return soubor;
+  return {};
+}
+
+void TKatalogSestav::SeznamSestavChange() {
+  const auto vybrane = SeznamSestav->selectedItems();
+  if (vybrane.isEmpty()) return Vyprazdni();
+  const QString soubor = SouborSestavy(vybrane.front()->text(0));
+  const fs::path cesta = AdresarSestav() / soubor.toStdString();
+  std::error_code chyba;
+  // The top node, a name not in the table, a template deleted meanwhile.
+  if (soubor.isEmpty() || !fs::is_regular_file(cesta, chyba)) return Vyprazdni();
+  try {
+    Sestava1.NactiZeSouboru(cesta);
+  } catch (...) {
+    Vyprazdni();  // nothing is loaded: the commands must not run
+    throw;
+  }
+  La_Nazev->setText(Sestava1.Nazev());
+  La_Autor->setText(Sestava1.Autor());
+  La_Soubor->setText(QString::fromStdString(Sestava1.Soubor().filename().string()));
+  La_Popis->setText(Sestava1.Popis().join(QLatin1Char('\n')));
+  Povol(true);
+}
+
+void TKatalogSestav::SeznamSestavCustomDrawItem(const QModelIndex& uzel, QFont& pismo) const {
+  pismo.setBold(uzel.model() && uzel.model()->hasChildren(uzel));
+}
+
+namespace {
+bool vybrano(QTreeWidget* seznam) {
+  if (!seznam->selectedItems().isEmpty()) return true;
+  ZobrazZpravu(QStringLiteral("Není vybrána žádná sestava"));
+  return false;
+}
+}  // namespace
+
+void TKatalogSestav::Akce_TiskExecute() {
+  if (vybrano(SeznamSestav)) Sestava1.Tiskni(this);
+}
+
+void TKatalogSestav::Akce_NahledExecute() {
+  if (vybrano(SeznamSestav)) Sestava1.Nahled(this);
+}
+
+void TKatalogSestav::Akce_EditaceExecute() {
+  if (vybrano(SeznamSestav)) Sestava1.Navrh(this);
+}
+
+void TKatalogSestav::Akce_StornoExecute() { reject(); }
