@@ -8,6 +8,7 @@
 #include <QTest>
 #include <QToolBar>
 #include <QToolButton>
+#include <QTimer>
 #include <QToolTip>
 #include <filesystem>
 #include <fstream>
@@ -261,6 +262,42 @@ TEST_F(HlavniTest, ProgramDirectoryThatCannotBeWrittenStillOpensTheRegister) {
   EXPECT_EQ(person.messages.size(), 2u);
   EXPECT_FALSE(fs::exists(dir / "Odkaznik.ini"));
   EXPECT_EQ(readFile(dir / "Odkaznik.xml"), old);
+}
+
+TEST_F(HlavniTest, ShortcutsWorkWhileTheGridHasTheFocus) {
+  writeRegister(2);
+  auto w = start();
+  w->DBGrid1->setFocus();
+
+  // Ctrl+C copies the record, not the grid's cell.
+  QTest::keyClick(w->DBGrid1, Qt::Key_C, Qt::ControlModifier);
+  EXPECT_TRUE(person.clipboard.contains("Záznam 1")) << person.clipboard.toStdString();
+
+  // Shift+Del asks before deleting; No keeps the record.
+  person.answers = {QMessageBox::No};
+  QTest::keyClick(w->DBGrid1, Qt::Key_Delete, Qt::ShiftModifier);
+  ASSERT_EQ(person.messages.size(), 1u);
+  EXPECT_EQ(person.messages[0].caption, "Mazání záznamu");
+  EXPECT_EQ(w->ClientDataSet1.recordCount(), 2);
+
+  // Ins opens the record editor.
+  QString caption;
+  QTimer::singleShot(0, [&] {
+    if (QWidget* dialog = QApplication::activeModalWidget()) {
+      caption = dialog->windowTitle();
+      dialog->close();
+    }
+  });
+  QTest::keyClick(w->DBGrid1, Qt::Key_Insert);
+  EXPECT_EQ(caption, "Nový záznam");
+  EXPECT_EQ(w->ClientDataSet1.recordCount(), 2);
+
+  // A disabled command's shortcut does nothing.
+  w->ClientDataSet1.deleteRecord();
+  w->ClientDataSet1.deleteRecord();
+  person.messages.clear();
+  QTest::keyClick(w->DBGrid1, Qt::Key_Delete, Qt::ShiftModifier);
+  EXPECT_TRUE(person.messages.empty());
 }
 
 struct GeometryCase {
