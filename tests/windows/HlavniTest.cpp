@@ -20,6 +20,7 @@
 #include "FileLayer.h"
 #include "Hlavni_f.h"
 #include "Mrizka.h"
+#include "Registr.h"
 
 namespace fs = std::filesystem;
 
@@ -33,15 +34,8 @@ const std::string kEmptyPacket =
     "<FIELD attrname=\"Popis\" fieldtype=\"string\" WIDTH=\"255\"/>"
     "</FIELDS><PARAMS/></METADATA><ROWDATA></ROWDATA></DATAPACKET>";
 
-std::string readFile(const fs::path& p) {
-  std::ifstream in(p, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), {}};
-}
-
-void writeFile(const fs::path& p, const std::string& bytes) {
-  std::ofstream out(p, std::ios::binary | std::ios::trunc);
-  out << bytes;
-}
+std::string readFile(const fs::path& p) { return nactiSoubor(p); }
+void writeFile(const fs::path& p, const std::string& bytes) { zapisSoubor(p, bytes); }
 
 ino_t inode(const fs::path& p) {
   struct stat st{};
@@ -56,26 +50,10 @@ class HlavniTest : public ::testing::Test {
 
   void TearDown() override { files::clearFaults(); }
 
-  std::unique_ptr<THlavni> start() {
-    auto w = std::make_unique<THlavni>(tmp.path());
-    w->show();
-    w->activateWindow();
-    EXPECT_TRUE(QTest::qWaitForWindowActive(w.get(), 2000));
-    return w;
-  }
+  std::unique_ptr<THlavni> start() { return spustHlavni(tmp); }
 
-  // Writes a register of `n` records named "Záznam 1".. in natural order.
-  void writeRegister(int n) {
-    store::RecordStore s;
-    s.createEmpty(store::addressFieldDefs());
-    for (int i = 1; i <= n; ++i) {
-      s.append();
-      s.setText("nazev", "Z\xE1znam " + std::to_string(i));
-      s.setText("http", "http://www.example.cz/" + std::to_string(i));
-      s.post();
-    }
-    s.saveToFile(dir / "Odkaznik.xml");
-  }
+  // A register of `n` records named "Záznam 1".. with addresses, no codes.
+  void writeRegister(int n) { zapisRegistr(dir, n, false); }
 
   static bool enabled(THlavni& w, QAction* THlavni::*a) { return (w.*a)->isEnabled(); }
 };

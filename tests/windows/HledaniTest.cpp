@@ -23,6 +23,7 @@
 #include "CodePage.h"
 #include "DataPacket.h"
 #include "FakeInteraction.h"
+#include "Registr.h"
 #include "FiltrZaznamu_f.h"
 #include "Hledat_f.h"
 #include "Hlavni_f.h"
@@ -60,13 +61,7 @@ class HledaniTest : public ::testing::Test {
     out << bytes;
   }
 
-  std::unique_ptr<THlavni> start() {
-    auto w = std::make_unique<THlavni>(tmp.path());
-    w->show();
-    w->activateWindow();
-    EXPECT_TRUE(QTest::qWaitForWindowActive(w.get(), 2000));
-    return w;
-  }
+  std::unique_ptr<THlavni> start() { return spustHlavni(tmp); }
 
   // The value of `field` in the current record, in UTF-8.
   static std::string current(THlavni& w, const char* field) {

@@ -16,6 +16,43 @@
 #include "FileLayer.h"
 #include "Hlavni_f.h"
 
+// The main window over the program directory `tmp`, shown and active.
+inline std::unique_ptr<THlavni> spustHlavni(const QTemporaryDir& tmp) {
+  auto w = std::make_unique<THlavni>(tmp.path());
+  w->show();
+  w->activateWindow();
+  EXPECT_TRUE(QTest::qWaitForWindowActive(w.get(), 2000));
+  return w;
+}
+
+// A register of `n` records "Záznam 1".. in natural order (Windows-1250
+// names) with their addresses, codes "K1".. when `kody`, and Kod `kodWidth`
+// characters wide.
+inline void zapisRegistr(const std::filesystem::path& dir, int n, bool kody = true, int kodWidth = 20) {
+  auto defs = store::addressFieldDefs();
+  defs[2].width = kodWidth;
+  store::RecordStore s;
+  s.createEmpty(defs);
+  for (int i = 1; i <= n; ++i) {
+    s.append();
+    s.setText("nazev", "Z\xE1znam " + std::to_string(i));
+    s.setText("http", "http://www.example.cz/" + std::to_string(i));
+    if (kody) s.setText("kod", "K" + std::to_string(i));
+    s.post();
+  }
+  s.saveToFile(dir / "Odkaznik.xml");
+}
+
+inline std::string nactiSoubor(const std::filesystem::path& p) {
+  std::ifstream in(p, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), {}};
+}
+
+inline void zapisSoubor(const std::filesystem::path& p, const std::string& bytes) {
+  std::ofstream out(p, std::ios::binary | std::ios::trunc);
+  out << bytes;
+}
+
 class Registr : public ::testing::Test {
  protected:
   QTemporaryDir tmp;
@@ -31,39 +68,15 @@ class Registr : public ::testing::Test {
   // Starts the main window; without a register written before, it makes an
   // empty one (and says so, which is forgotten here).
   THlavni& start() {
-    w = std::make_unique<THlavni>(tmp.path());
-    w->show();
-    w->activateWindow();
-    EXPECT_TRUE(QTest::qWaitForWindowActive(w.get(), 2000));
+    w = spustHlavni(tmp);
     person.messages.clear();
     return *w;
   }
 
-  // A register of `n` records "Záznam 1".. in natural order (Windows-1250
-  // names), optionally with another width of Kod.
-  void writeRegister(int n, int kodWidth = 20) {
-    auto defs = store::addressFieldDefs();
-    defs[2].width = kodWidth;
-    store::RecordStore s;
-    s.createEmpty(defs);
-    for (int i = 1; i <= n; ++i) {
-      s.append();
-      s.setText("nazev", "Z\xE1znam " + std::to_string(i));
-      s.setText("http", "http://www.example.cz/" + std::to_string(i));
-      s.setText("kod", "K" + std::to_string(i));
-      s.post();
-    }
-    s.saveToFile(dir / "Odkaznik.xml");
-  }
+  void writeRegister(int n, int kodWidth = 20) { zapisRegistr(dir, n, true, kodWidth); }
 
-  static std::string readFile(const std::filesystem::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
-  }
-  static void writeFile(const std::filesystem::path& p, const std::string& bytes) {
-    std::ofstream out(p, std::ios::binary | std::ios::trunc);
-    out << bytes;
-  }
+  static std::string readFile(const std::filesystem::path& p) { return nactiSoubor(p); }
+  static void writeFile(const std::filesystem::path& p, const std::string& bytes) { zapisSoubor(p, bytes); }
 
   std::string current(const char* field) const { return std::string(w->ClientDataSet1.text(field)); }
 

@@ -9,16 +9,14 @@
 
 #include "DataPacket.h"
 #include "FakeInteraction.h"
+#include "Registr.h"
 #include "Hlavni_f.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-std::string readFile(const fs::path& p) {
-  std::ifstream in(p, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), {}};
-}
+std::string readFile(const fs::path& p) { return nactiSoubor(p); }
 
 class VymenaTest : public ::testing::Test {
  protected:
@@ -27,20 +25,10 @@ class VymenaTest : public ::testing::Test {
   FakeInteraction person;
 
   std::unique_ptr<THlavni> start(int n) {
-    store::RecordStore s;
-    s.createEmpty(store::addressFieldDefs());
-    for (int i = 1; i <= n; ++i) {
-      s.append();
-      s.setText("nazev", "Z\xE1znam " + std::to_string(i));
-      s.setText("http", "http://www.example.cz/" + std::to_string(i));
-      s.post();
-    }
-    s.saveToFile(dir / "Odkaznik.xml");
-    auto w = std::make_unique<THlavni>(tmp.path());
-    w->show();
-    EXPECT_TRUE(QTest::qWaitForWindowExposed(w.get(), 2000));
-    return w;
+    zapisRegistr(dir, n, false);
+    return spustHlavni(tmp);
   }
+
   QString path(const fs::path& p) const { return QString::fromStdString(p.string()); }
 };
 
