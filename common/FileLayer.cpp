@@ -44,6 +44,7 @@ struct PendingFault {
 };
 std::vector<PendingFault> pendingFaults;
 std::function<void(Step)> stepObserver;
+bool syncEnabled = true;
 
 // Announces a step about to run and returns the errno it must fail with, or 0.
 int enterStep(Step step) {
@@ -113,6 +114,7 @@ long lowWrite(int fd, const char* data, std::size_t size) {
 }
 
 int lowSync(int fd) {
+  if (!syncEnabled) return 0;
 #ifdef _WIN32
   return ::_commit(fd);
 #else
@@ -207,7 +209,8 @@ AtomicWriter::AtomicWriter(std::filesystem::path target) : target_(std::move(tar
 #else
   (void)mode;
 #endif
-  buffer_.reserve(kBufferSize);
+  // The buffer grows with what is written, up to kBufferSize: a small file
+  // (the settings, the code list) needs no megabyte.
 }
 
 AtomicWriter::~AtomicWriter() {
@@ -343,6 +346,10 @@ void clearFaults() {
 
 void setStepObserver(std::function<void(Step)> observer) {
   stepObserver = std::move(observer);
+}
+
+void setSyncEnabled(bool enabled) {
+  syncEnabled = enabled;
 }
 
 }  // namespace files

@@ -77,4 +77,10 @@ void clearFaults();
 // at a chosen step.
 void setStepObserver(std::function<void(Step)> observer);
 
+// With false, the sync steps still run (and can be made to fail) but skip
+// the system call that waits for the disk: for tests and fuzzing, where
+// thousands of writes a second would otherwise wait on the disk. The
+// program never turns it off; it is on by default.
+void setSyncEnabled(bool enabled);
+
 }  // namespace files

@@ -61,7 +61,8 @@ double cislo(const QXmlStreamAttributes& a, const char* jmeno, double vychozi, c
   if (hodnota.isEmpty()) return vychozi;
   bool ok = false;
   const double v = hodnota.toDouble(&ok);
-  if (!ok || v < 0 || v > 10000)
+  // Written so that NaN, which the reader of numbers takes, fails too.
+  if (!ok || !(v >= 0 && v <= 10000))
     chyba(soubor, QStringLiteral("%1=\"%2\" není platná délka").arg(QLatin1String(jmeno), hodnota.toString()),
           xml.lineNumber());
   return v;

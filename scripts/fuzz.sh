@@ -12,9 +12,13 @@ flags="-g -O1 -fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Debug \
   -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_CXX_FLAGS="$flags" \
   -DODKAZNIK_FUZZ=ON -DODKAZNIK_BUILD_TESTS=OFF -DODKAZNIK_BUILD_BENCH=OFF
-targets=(packet settings codelist)
+targets=(packet settings codelist import template)
 cmake --build "$build" --target "${targets[@]/#/fuzz_}"
 scratch=$(mktemp -d)
+# The settings and import targets write a file on every input; on a disk
+# file system the rename over the last one waits for the data, on a memory
+# one it does not.
+if [ -z "${TMPDIR:-}" ] && [ -d /dev/shm ] && [ -w /dev/shm ]; then export TMPDIR=/dev/shm; fi
 for t in "${targets[@]}"; do
   mkdir -p "$scratch/$t"
   echo "fuzz_$t: $seconds s"

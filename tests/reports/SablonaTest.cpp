@@ -56,6 +56,11 @@ TEST(Sablona, BrokenTemplatesAreErrors) {
       "<Sestava><Stranka Sirka=\"100\" Levy=\"60\" Pravy=\"60\"/></Sestava>",
       "<Sestava ReportOptions.Name=\"neukon\xE8" "eny",
       "<?xml version=\"1.0\" encoding=\"koi8-r\"?><Sestava/>",
+      // Lengths that are not numbers: the checks of the range let them by.
+      "<Sestava><Pasmo Vyska=\"nan\"/></Sestava>",
+      "<Sestava><Stranka Levy=\"NaN\"/></Sestava>",
+      "<Sestava><Pasmo><Text X=\"-nan\" Velikost=\"nan\"/></Pasmo></Sestava>",
+      "<Sestava><Pasmo><Text Sirka=\"inf\"/></Pasmo></Sestava>",
   };
   for (const char* p : pripady) EXPECT_THROW(CtiSablonu(p, QStringLiteral("x.ses")), ChybaSablony) << p;
   EXPECT_THROW(NactiSablonu("/nonexistent/x.ses"), files::FileError);

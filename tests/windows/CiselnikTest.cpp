@@ -5,6 +5,7 @@
 #include <QPushButton>
 
 #include "Ciselnik_f.h"
+#include "FileLayer.h"
 #include "Registr.h"
 
 namespace {
@@ -103,6 +104,48 @@ TEST_F(Ciselnik, TheWidthOfKodComesFromTheRegister) {
   EXPECT_EQ(d.La_Pouceni->text(), "Výrazy s počtem znaků nad 10 budou oříznuty!");
   d.Tl_Ok->click();
   EXPECT_EQ(readFile(dir / "Seznam.txt"), "1234567890\r\n");
+}
+
+// A write that fails at any step of the file layer, or meets a directory of
+// the file's name: the error names the file, the dialog stays open with the
+// text, the previous file stays whole and the register is untouched.
+TEST_F(Ciselnik, AFailedWriteNamesTheFileAndKeepsThePreviousOne) {
+  writeRegister(2);
+  THlavni& h = start();
+  const std::filesystem::path seznam = dir / "Seznam.txt";
+  const struct {
+    files::Step krok;
+    int chyba;
+  } pripady[] = {{files::Step::Create, EACCES}, {files::Step::Write, ENOSPC}, {files::Step::Sync, EIO},
+                 {files::Step::Rename, EROFS}};
+  for (const auto& p : pripady) {
+    SCOPED_TRACE(static_cast<int>(p.krok));
+    writeFile(seznam, "stary\r\nseznam\r\n");
+    person.messages.clear();
+    TCiselnik d(h);
+    d.show();
+    d.Memo1->setPlainText(QStringLiteral("novy"));
+    files::injectFault({p.krok, 1, p.chyba});
+    d.Tl_Ok->click();
+    files::clearFaults();
+    ASSERT_EQ(person.messages.size(), 1u);
+    EXPECT_EQ(person.messages[0].text.toStdString(), files::cannotCreate(seznam, p.chyba) + ".");
+    EXPECT_EQ(person.messages[0].icon, QMessageBox::Critical);
+    EXPECT_TRUE(d.isVisible());
+    EXPECT_EQ(d.Memo1->toPlainText(), "novy");
+    EXPECT_EQ(readFile(seznam), "stary\r\nseznam\r\n");
+  }
+
+  std::filesystem::remove(seznam);
+  std::filesystem::create_directory(seznam);
+  TCiselnik d(h);
+  d.show();
+  person.messages.clear();
+  d.Tl_Ok->click();
+  ASSERT_EQ(person.messages.size(), 1u);
+  EXPECT_EQ(person.messages[0].text.toStdString(), files::cannotCreate(seznam, EISDIR) + ".");
+  EXPECT_TRUE(std::filesystem::is_directory(seznam));
+  EXPECT_EQ(h.ClientDataSet1.recordCount(), 2);
 }
 
 TEST_F(Ciselnik, AFileThatCannotBeReadIsReportedAndTheDialogOpens) {

@@ -2,6 +2,7 @@
 #include <QCheckBox>
 #include <QPushButton>
 
+#include "FileLayer.h"
 #include "Konfig_f.h"
 #include "Registr.h"
 #include "SettingsFile.h"
@@ -76,6 +77,41 @@ TEST_F(Konfig, ARefusedWriteKeepsTheDialogOpenAndTheSettings) {
   EXPECT_FALSE(d.isVisible());
   EXPECT_FALSE(h.ZobrazDialogUloz);
   EXPECT_FALSE(h.UkladatPozici);
+}
+
+// A settings file that is there meets a fault at a later step of the file
+// layer, or the settings file's name is a directory: the file stays as it
+// was, byte for byte, and the error names it.
+TEST_F(Konfig, AFailedWriteLeavesThePreviousSettingsFileWhole) {
+  THlavni& h = start();
+  const std::filesystem::path ini = dir / "Odkaznik.ini";
+  const std::string stary = "[Nastaveni]\r\nZobrazDialogUloz=1\r\n[Formular]\r\nUkladatPozici=1\r\n";
+  const struct {
+    files::Step krok;
+    int chyba;  // 0: the name is a directory
+  } pripady[] = {{files::Step::Write, ENOSPC}, {files::Step::Sync, EIO}, {files::Step::Rename, EROFS}, {{}, 0}};
+  for (const auto& p : pripady) {
+    SCOPED_TRACE(p.chyba);
+    std::filesystem::remove_all(ini);
+    if (p.chyba)
+      writeFile(ini, stary);
+    else
+      std::filesystem::create_directory(ini);
+    person.messages.clear();
+    TKonfig d(h);
+    d.show();
+    d.ChB_ZobrazDialogUloz->click();
+    if (p.chyba) files::injectFault({p.krok, 1, p.chyba});
+    d.Tl_Ok->click();
+    files::clearFaults();
+    ASSERT_EQ(person.messages.size(), 1u);
+    EXPECT_EQ(person.messages[0].text, QStringLiteral("Unable to write to %1.").arg(QString::fromStdString(ini.string())));
+    EXPECT_TRUE(d.isVisible());
+    EXPECT_TRUE(h.ZobrazDialogUloz);
+    if (p.chyba) EXPECT_EQ(readFile(ini), stary);
+    else EXPECT_TRUE(std::filesystem::is_directory(ini));
+  }
+  std::filesystem::remove_all(ini);
 }
 
 }  // namespace

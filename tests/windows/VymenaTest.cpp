@@ -9,6 +9,7 @@
 
 #include "DataPacket.h"
 #include "FakeInteraction.h"
+#include "FileLayer.h"
 #include "Registr.h"
 #include "Hlavni_f.h"
 
@@ -114,6 +115,67 @@ TEST_F(VymenaTest, TableExportErrorNamesTheFileAndKeepsTheRecord) {
   EXPECT_TRUE(person.messages[0].text.startsWith("Cannot create file \"" + path(chybi) + "\"."));
   EXPECT_EQ(w->ClientDataSet1.recNo(), 2);
   EXPECT_EQ(w->CisloZaznamu->text(), "2 z 3");
+  EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+}
+
+// Every export type meeting a file it cannot write: a fault injected at a step
+// of the file layer (the data packets), a full disk (the table writers write
+// in place, so here the disk is a link to /dev/full) and a name that is a
+// directory. The error names the file, the register stays in memory as it
+// was, and the data packets leave the previous file whole.
+TEST_F(VymenaTest, ExportFaultsNameTheFileAndKeepTheRegister) {
+  auto w = start(3);
+  auto& s = w->ClientDataSet1;
+  s.setRecNo(2);
+  s.edit();
+  s.setText("kod", "ZMENA");
+  s.post();
+  const std::string databaze = readFile(dir / "Odkaznik.xml");
+  const bool ulozit = s.needsSaveOnClose();
+  fs::create_directory(dir / "slozka.xml");
+  fs::create_directory(dir / "slozka.csv");
+  for (const char* plny : {"plny.html", "plny.xls", "plny.csv"}) fs::create_symlink("/dev/full", dir / plny);
+
+  const struct {
+    int typ;
+    const char* jmeno;
+    files::Step krok;  // injected when `vlozena` is set
+    bool vlozena;
+    int chyba;          // the errno the message gives
+    bool priZapisu;     // "Unable to write to ..." rather than "Cannot create file ..."
+  } pripady[] = {
+      {2, "a.xml", files::Step::Create, true, EACCES, false}, {2, "a.xml", files::Step::Write, true, ENOSPC, false},
+      {3, "b.xml", files::Step::Flush, true, ENOSPC, false},  {3, "b.xml", files::Step::Sync, true, EIO, false},
+      {5, "c.cds", files::Step::Rename, true, EROFS, false},  {5, "c.cds", files::Step::Write, true, EFBIG, false},
+      {2, "slozka.xml", {}, false, EISDIR, false},            {6, "slozka.csv", {}, false, EISDIR, false},
+      {1, "plny.html", {}, false, ENOSPC, true},              {4, "plny.xls", {}, false, ENOSPC, true},
+      {6, "plny.csv", {}, false, ENOSPC, true},
+  };
+  for (const auto& p : pripady) {
+    SCOPED_TRACE(std::string(p.jmeno) + " step " + std::to_string(static_cast<int>(p.krok)));
+    const fs::path cil = dir / p.jmeno;
+    if (p.vlozena) std::ofstream(cil, std::ios::binary | std::ios::trunc) << "predchozi";
+    person.messages.clear();
+    person.fileAnswers = {{path(cil), p.typ - 1}};
+    person.answers = {QMessageBox::Yes};  // overwrite
+    if (p.vlozena) files::injectFault({p.krok, 1, p.chyba});
+    ASSERT_TRUE(THlavni::Spust(w->Akce_ExportDat));
+    files::clearFaults();
+
+    ASSERT_EQ(person.messages.size(), 2u);  // the question, then the error
+    EXPECT_EQ(person.messages[1].icon, QMessageBox::Critical);
+    const std::string text = p.priZapisu
+                                 ? "Unable to write to \"" + cil.string() + "\". " + files::systemReason(p.chyba)
+                                 : files::cannotCreate(cil, p.chyba);
+    EXPECT_EQ(person.messages[1].text.toStdString(), text + ".");  // the message box ends the sentence
+    if (p.vlozena) EXPECT_EQ(readFile(cil), "predchozi");
+    EXPECT_EQ(s.recordCount(), 3);
+    EXPECT_EQ(s.recNo(), 2);
+    EXPECT_EQ(s.text("kod"), "ZMENA");
+    EXPECT_EQ(s.needsSaveOnClose(), ulozit);
+    EXPECT_EQ(readFile(dir / "Odkaznik.xml"), databaze);
+  }
+  for (const auto& e : fs::directory_iterator(dir)) EXPECT_FALSE(files::isTemporaryName(e.path())) << e.path();
   EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 }
 
