@@ -14,6 +14,7 @@ namespace store {
 
 namespace {
 constexpr std::uint32_t kNoValue = std::numeric_limits<std::uint32_t>::max();
+constexpr std::size_t kHugePage = 2u << 20;
 #ifdef ODK_SMALL_CHUNKS
 // Builds that make thousands of small tables a second (the fuzzing build)
 // take small chunks: a fresh 4 MiB block per table costs more than the work.
@@ -21,7 +22,7 @@ constexpr std::size_t kChunkSize = 64u << 10;
 constexpr std::size_t kChunkAlign = 4u << 10;
 #else
 constexpr std::size_t kChunkSize = 4u << 20;
-constexpr std::size_t kChunkAlign = 2u << 20;
+constexpr std::size_t kChunkAlign = kHugePage;
 #endif
 
 char* newChunk(std::size_t bytes) {
@@ -29,7 +30,7 @@ char* newChunk(std::size_t bytes) {
 #ifdef __linux__
   // Loading a large register fills hundreds of megabytes at once; in huge
   // pages that costs a fraction of faulting it in 4 KiB at a time.
-  if (bytes >= (2u << 20)) ::madvise(p, bytes, MADV_HUGEPAGE);
+  if (bytes >= kHugePage) ::madvise(p, bytes, MADV_HUGEPAGE);
 #endif
   return p;
 }

@@ -13,7 +13,6 @@
 #include <QTest>
 #include <QTimer>
 #include <filesystem>
-#include <fstream>
 #include <functional>
 #include <gtest/gtest.h>
 #include <memory>
@@ -56,10 +55,7 @@ class HledaniTest : public ::testing::Test {
     store::savePacket(table, dir / "Odkaznik.xml", store::PacketForm::Xml);
   }
 
-  void writeCodes(const std::string& bytes) {
-    std::ofstream out(dir / "Seznam.txt", std::ios::binary | std::ios::trunc);
-    out << bytes;
-  }
+  void writeCodes(const std::string& bytes) { zapisSoubor(dir / "Seznam.txt", bytes); }
 
   std::unique_ptr<THlavni> start() { return spustHlavni(tmp); }
 

@@ -154,7 +154,7 @@ TEST_F(VymenaTest, ExportFaultsNameTheFileAndKeepTheRegister) {
   for (const auto& p : pripady) {
     SCOPED_TRACE(std::string(p.jmeno) + " step " + std::to_string(static_cast<int>(p.krok)));
     const fs::path cil = dir / p.jmeno;
-    if (p.vlozena) std::ofstream(cil, std::ios::binary | std::ios::trunc) << "predchozi";
+    if (p.vlozena) zapisSoubor(cil, "predchozi");
     person.messages.clear();
     person.fileAnswers = {{path(cil), p.typ - 1}};
     person.answers = {QMessageBox::Yes};  // overwrite
