@@ -8,12 +8,14 @@ namespace cp1250 {
 
 namespace {
 
-// Code points of the bytes 80-FF; FFFD marks the five undefined bytes.
+// Code points of the bytes 80-FF. The five bytes the code page leaves
+// undefined (81 83 88 90 98) stand for the control characters of the same
+// number, as the system's own conversion has them, so every byte comes back.
 constexpr char16_t kHigh[128] = {
-    0x20AC, 0xFFFD, 0x201A, 0xFFFD, 0x201E, 0x2026, 0x2020, 0x2021,  // 80
-    0xFFFD, 0x2030, 0x0160, 0x2039, 0x015A, 0x0164, 0x017D, 0x0179,  // 88
-    0xFFFD, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,  // 90
-    0xFFFD, 0x2122, 0x0161, 0x203A, 0x015B, 0x0165, 0x017E, 0x017A,  // 98
+    0x20AC, 0x0081, 0x201A, 0x0083, 0x201E, 0x2026, 0x2020, 0x2021,  // 80
+    0x0088, 0x2030, 0x0160, 0x2039, 0x015A, 0x0164, 0x017D, 0x0179,  // 88
+    0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,  // 90
+    0x0098, 0x2122, 0x0161, 0x203A, 0x015B, 0x0165, 0x017E, 0x017A,  // 98
     0x00A0, 0x02C7, 0x02D8, 0x0141, 0x00A4, 0x0104, 0x00A6, 0x00A7,  // A0
     0x00A8, 0x00A9, 0x015E, 0x00AB, 0x00AC, 0x00AD, 0x00AE, 0x017B,  // A8
     0x00B0, 0x00B1, 0x02DB, 0x0142, 0x00B4, 0x00B5, 0x00B6, 0x00B7,  // B0
@@ -33,13 +35,12 @@ struct Reverse {
   unsigned char byte;
 };
 
-// The defined upper half, ordered by code point for the way back.
+// The upper half, ordered by code point for the way back.
 struct ReverseTable {
   std::array<Reverse, 128> entries{};
   std::size_t size = 0;
   ReverseTable() {
-    for (int i = 0; i < 128; ++i)
-      if (kHigh[i] != 0xFFFD) entries[size++] = {kHigh[i], static_cast<unsigned char>(0x80 + i)};
+    for (int i = 0; i < 128; ++i) entries[size++] = {kHigh[i], static_cast<unsigned char>(0x80 + i)};
     std::sort(entries.begin(), entries.begin() + size, [](const Reverse& a, const Reverse& b) { return a.cp < b.cp; });
   }
 };

@@ -8,8 +8,9 @@
 
 namespace cp1250 {
 
-// Unicode code point of a Windows-1250 byte; the five bytes the code page
-// leaves undefined (81 83 88 90 98) map to U+FFFD.
+// Unicode code point of a Windows-1250 byte. The five bytes the code page
+// leaves undefined (81 83 88 90 98) map to U+0081, U+0083, U+0088, U+0090
+// and U+0098 and back, so that every byte survives every conversion.
 char32_t toUnicode(unsigned char c);
 
 // The Windows-1250 byte of a code point; false when the code page lacks it.

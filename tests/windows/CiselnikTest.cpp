@@ -26,6 +26,7 @@ TEST_F(Ciselnik, OkCutsLongLinesAndRewritesTheFile) {
       {"\r\n", "\r\n"},
       {std::string("ok\r\nk\xF8\xED\x9E\0tail\r\n", 14), "ok\r\nk\xF8\xED\x9E"},         // NUL ends the text
       {"", ""},
+      {"a\x81" "b\x83\r\n\x88\x90\x98\r\n", "a\x81" "b\x83\r\n\x88\x90\x98\r\n"},  // bytes the code page leaves undefined
   };
   for (const Pripad& p : pripady) {
     SCOPED_TRACE(p.before);

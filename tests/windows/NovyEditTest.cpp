@@ -247,6 +247,31 @@ TEST_F(NovyEdit, InputsAreStoredAsTheyStand) {
   EXPECT_TRUE(h.ClientDataSet1.hasValue(h.ClientDataSet1.fieldByName("popis")));
 }
 
+TEST_F(NovyEdit, EveryByteOfARecordSurvivesAnEditOfAnotherField) {
+  // The five bytes the code page leaves undefined, and the rest of 80-9F,
+  // in the name; only the description is edited.
+  std::string nazev = "a\x81" "b\x83" "c\x88" "d\x90" "e\x98" "f";
+  for (int b = 0x80; b < 0xA0; ++b) nazev += static_cast<char>(b);
+  {
+    store::RecordStore s;
+    s.createEmpty(store::addressFieldDefs());
+    s.append();
+    s.setText("nazev", nazev);
+    s.setText("kod", "\x90\x98");
+    s.post();
+    s.saveToFile(dir / "Odkaznik.xml");
+  }
+  THlavni& h = start();
+  h.ZobrazDialogUloz = false;
+  auto d = open(TNovyEdit::kEditace);
+  QTest::keyClicks(d->Pole4, "popis");
+  d->OK->click();
+  EXPECT_EQ(current("nazev"), nazev);
+  EXPECT_EQ(current("kod"), "\x90\x98");
+  EXPECT_EQ(current("popis"), "popis");
+  EXPECT_TRUE(person.messages.empty());
+}
+
 TEST_F(NovyEdit, TheCommandsOpenTheirModes) {
   THlavni& h = startWithCodes(2);
   h.ClientDataSet1.last();
