@@ -11,7 +11,6 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPainter>
-#include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -327,29 +326,63 @@ bool THlavni::Spust(QAction* akce) {
 // --- start-up -------------------------------------------------------------------
 
 void THlavni::NastavVnejsiGeometrii(int left, int top, int width, int height) {
-  // The settings hold the outer (frame) geometry; a window not yet shown has
-  // no frame, which the first show corrects.
+  // The settings hold the outer (frame) geometry. A window not yet shown has
+  // no frame: until the window manager has framed it, the outer size is
+  // asked for as the client size, and OpravRamecek takes the frame off once
+  // its size is known.
   vnejsi_ = QRect(left, top, width, height);
-  const QSize ramecek = frameGeometry().size() - size();
   move(left, top);
-  resize(width - ramecek.width(), height - ramecek.height());
+  resize(width, height);
+}
+
+// The frame as the window manager has it: nothing before it has framed the
+// window, and nothing ever without a window manager.
+static QMargins Ramecek(const QWidget& okno) {
+  const QWindow* handle = okno.windowHandle();
+  return handle && okno.isVisible() ? handle->frameMargins() : QMargins();
 }
 
 void THlavni::OpravRamecek() {
-  const QSize ramecek = frameGeometry().size() - size();
-  setMinimumSize(kNavrhovanaSirka - ramecek.width(), kNavrhovanaVyska - ramecek.height());
-  if (!ramecek.isEmpty() && vnejsi_.isValid()) {
-    move(vnejsi_.topLeft());
-    resize(vnejsi_.width() - ramecek.width(), vnejsi_.height() - ramecek.height());
-  }
+  if (ramecekOpraven_ || !vnejsi_.isValid()) return;
+  const QMargins ramecek = Ramecek(*this);
+  if (ramecek.isNull()) return;
+  ramecekOpraven_ = true;
+  if (windowState() & (Qt::WindowMaximized | Qt::WindowMinimized | Qt::WindowFullScreen)) return;
+  const int sirka = ramecek.left() + ramecek.right(), vyska = ramecek.top() + ramecek.bottom();
+  // The minimum and the size belong to the outer window: the client gets
+  // what the frame leaves of them.
+  setMinimumSize(std::max(0, kNavrhovanaSirka - sirka), std::max(0, kNavrhovanaVyska - vyska));
+  resize(vnejsi_.width() - sirka, vnejsi_.height() - vyska);
+  move(vnejsi_.topLeft());
 }
 
-void THlavni::showEvent(QShowEvent* event) {
-  QMainWindow::showEvent(event);
+QRect THlavni::VnejsiGeometrie() const {
+  // Framed, but not yet corrected (closed at once): what start-up asked for
+  // is what the person saw.
+  if (!ramecekOpraven_ && vnejsi_.isValid() && !Ramecek(*this).isNull()) return vnejsi_;
+  return frameGeometry();
+}
+
+bool THlavni::event(QEvent* event) {
+  const bool vysledek = QMainWindow::event(event);
+  // The frame becomes known only after the window manager has framed the
+  // window; it then moves, resizes, exposes or activates it.
   if (!ramecekOpraven_) {
-    ramecekOpraven_ = true;
-    QTimer::singleShot(0, this, [this] { OpravRamecek(); });
+    switch (event->type()) {
+      case QEvent::Show:
+      case QEvent::Move:
+      case QEvent::Resize:
+      case QEvent::Expose:
+      case QEvent::WindowActivate:
+      case QEvent::UpdateRequest:
+      case QEvent::Paint:
+        OpravRamecek();
+        break;
+      default:
+        break;
+    }
   }
+  return vysledek;
 }
 
 void THlavni::FormCreate() {
@@ -468,7 +501,7 @@ void THlavni::closeEvent(QCloseEvent* event) {
 
 bool THlavni::FormClose() {
   if (UkladatPozici && !(windowState() & (Qt::WindowMaximized | Qt::WindowMinimized | Qt::WindowFullScreen))) {
-    const QRect g = frameGeometry();
+    const QRect g = VnejsiGeometrie();
     // A settings file that cannot be written is reported; the program still ends.
     Chranene([&] {
       settings::SettingsFile ini(SouborNastaveni());

@@ -156,7 +156,7 @@ class THlavni : public QMainWindow {
 
  protected:
   void closeEvent(QCloseEvent* event) override;
-  void showEvent(QShowEvent* event) override;
+  bool event(QEvent* event) override;
 
  private:
   void VytvorAkce();
@@ -168,9 +168,10 @@ class THlavni : public QMainWindow {
   bool UlozPriZavreni();
   void NastavVnejsiGeometrii(int left, int top, int width, int height);
   void OpravRamecek();
+  QRect VnejsiGeometrie() const;
 
   int listener_ = -1;
   bool ulozeno_ = false;     // the closing save has been dealt with
-  bool ramecekOpraven_ = false;
-  QRect vnejsi_;             // the outer geometry asked for before the frame was known
+  bool ramecekOpraven_ = false;  // the outer geometry has been applied to the window manager's frame
+  QRect vnejsi_;                 // the outer geometry asked for at start-up
 };
