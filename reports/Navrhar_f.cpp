@@ -14,6 +14,7 @@
 #include <QVBoxLayout>
 #include <filesystem>
 
+#include "KlavesyDialogu.h"
 #include "RecordStore.h"
 #include "Seam.h"
 #include "Sestava.h"
@@ -67,7 +68,6 @@ TNavrharSestav::TNavrharSestav(TSestava& sestava, QWidget* parent) : QDialog(par
   auto* tlSloupcu = new QVBoxLayout;
   auto tlacitko = [&](const char* jmeno, const QString& text, auto handler) {
     auto* t = pojmenuj(new QPushButton(text, ramSloupce), jmeno);
-    t->setAutoDefault(false);
     connect(t, &QPushButton::clicked, this, [this, handler] { Chranene([&] { handler(); }); });
     tlSloupcu->addWidget(t);
     return t;
@@ -86,9 +86,7 @@ TNavrharSestav::TNavrharSestav(TSestava& sestava, QWidget* parent) : QDialog(par
   Tl_Ulozit = pojmenuj(new QPushButton(QStringLiteral("Uložit"), this), "Tl_Ulozit");
   Tl_UlozitJako = pojmenuj(new QPushButton(QStringLiteral("Uložit jako..."), this), "Tl_UlozitJako");
   Tl_Storno = pojmenuj(new QPushButton(QStringLiteral("Storno"), this), "Tl_Storno");
-  Tl_Ulozit->setDefault(true);
-  Tl_UlozitJako->setAutoDefault(false);
-  Tl_Storno->setAutoDefault(false);
+  NastavTlacitkaDialogu(this, Tl_Ulozit);
   for (auto* t : {Tl_Ulozit, Tl_UlozitJako, Tl_Storno}) tlacitka->addWidget(t);
   connect(Tl_Ulozit, &QPushButton::clicked, this, [this] { Chranene([this] { Tl_UlozitClick(); }); });
   connect(Tl_UlozitJako, &QPushButton::clicked, this, [this] { Chranene([this] { Tl_UlozitJakoClick(); }); });

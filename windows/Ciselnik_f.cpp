@@ -8,6 +8,7 @@
 
 #include "FileLayer.h"
 #include "Hlavni_f.h"
+#include "KlavesyDialogu.h"
 #include "Seam.h"
 #include "SeznamKodu.h"
 #include "Soubory.h"
@@ -38,17 +39,17 @@ TCiselnik::TCiselnik(THlavni& hlavni) : QDialog(&hlavni), hlavni_(hlavni) {
   Tl_Ok = new QPushButton(QStringLiteral("Ok"), this);
   Tl_Ok->setObjectName(QStringLiteral("Tl_Ok"));
   Tl_Ok->setGeometry(104, 468, 75, 25);
-  Tl_Ok->setDefault(true);
   Tl_Storno = new QPushButton(QStringLiteral("Storno"), this);
   Tl_Storno->setObjectName(QStringLiteral("Tl_Storno"));
   Tl_Storno->setGeometry(188, 468, 75, 25);
-  Tl_Storno->setAutoDefault(false);
+  NastavTlacitkaDialogu(this, Tl_Ok);
 
   connect(Memo1, &QPlainTextEdit::textChanged, this, [this] { Chranene([this] { Memo1Change(); }); });
   connect(Tl_Ok, &QPushButton::clicked, this, [this] { Chranene([this] { Tl_OkClick(); }); });
   connect(Tl_Storno, &QPushButton::clicked, this, [this] { Chranene([this] { Tl_StornoClick(); }); });
 
   Chranene([this] { FormCreate(); });
+  ZamerNaPrvni({Memo1, Tl_Ok, Tl_Storno});
 }
 
 std::filesystem::path TCiselnik::Soubor() const { return hlavni_.AdresarProgramu / "Seznam.txt"; }

@@ -9,6 +9,7 @@
 #include "CodePage.h"
 #include "Dialogy.h"
 #include "Hlavni_f.h"
+#include "KlavesyDialogu.h"
 #include "SeznamKodu.h"
 #include "Texty.h"
 #include "VyberPole.h"
@@ -43,12 +44,11 @@ TFiltrZaznamu::TFiltrZaznamu(THlavni* hlavni) : QDialog(hlavni), hlavni_(hlavni)
     auto* b = new QPushButton(text, this);
     b->setObjectName(QLatin1String(jmeno));
     b->setGeometry(314, top, 75, 25);
-    b->setAutoDefault(false);
     return b;
   };
   Tl_Filtr = tlacitko("Tl_Filtr", QStringLiteral("Filtr"), 96);
-  Tl_Filtr->setDefault(true);
   Storno = tlacitko("Storno", QStringLiteral("Storno"), 128);
+  NastavTlacitkaDialogu(this, Tl_Filtr);
   CBox_Seznam = new QComboBox(this);
   CBox_Seznam->setObjectName(QStringLiteral("CBox_Seznam"));
   CBox_Seznam->setEditable(false);
@@ -65,6 +65,7 @@ TFiltrZaznamu::TFiltrZaznamu(THlavni* hlavni) : QDialog(hlavni), hlavni_(hlavni)
   connect(Storno, &QPushButton::clicked, this, [this] { Chranene([this] { StornoClick(); }); });
 
   Chranene([this] { FormCreate(); });
+  ZamerNaPrvni({Rg_VybranePole, Ed_PodminkaFiltru, Tl_Filtr, Storno, CBox_Seznam});
 }
 
 void TFiltrZaznamu::FormCreate() {

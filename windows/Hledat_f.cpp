@@ -7,6 +7,7 @@
 
 #include "Dialogy.h"
 #include "Hlavni_f.h"
+#include "KlavesyDialogu.h"
 #include "Texty.h"
 #include "VyberPole.h"
 #include "Vstupy.h"
@@ -36,13 +37,12 @@ THledat::THledat(THlavni* hlavni) : QDialog(hlavni), hlavni_(hlavni) {
     auto* b = new QPushButton(text, this);
     b->setObjectName(QLatin1String(jmeno));
     b->setGeometry(320, top, 75, 25);
-    b->setAutoDefault(false);
     return b;
   };
   HledatVyraz = tlacitko("HledatVyraz", QStringLiteral("Hledat"), 56);
-  HledatVyraz->setDefault(true);
   Zpet = tlacitko("Zpet", QStringLiteral("Zpět"), 88);
   Storno = tlacitko("Storno", QStringLiteral("Storno"), 120);
+  NastavTlacitkaDialogu(this, HledatVyraz);
   setTabOrder(VybranePole, Hledany);
   setTabOrder(Hledany, Celevyrazy);
   setTabOrder(Celevyrazy, HledatVyraz);

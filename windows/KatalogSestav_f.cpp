@@ -13,6 +13,7 @@
 
 #include "FileLayer.h"
 #include "Hlavni_f.h"
+#include "KlavesyDialogu.h"
 #include "Seam.h"
 #include "Texty.h"
 #include "Zpravy.h"
@@ -172,7 +173,6 @@ TKatalogSestav::TKatalogSestav(THlavni& hlavni)
     t = new QPushButton(a->text(), this);
     t->setObjectName(QLatin1String(jmeno));
     t->setGeometry(x, 340, 75, 25);
-    t->setAutoDefault(false);
     x += 83;
     connect(t, &QPushButton::clicked, a, &QAction::trigger);
     connect(a, &QAction::enabledChanged, t, &QWidget::setEnabled);
@@ -181,6 +181,8 @@ TKatalogSestav::TKatalogSestav(THlavni& hlavni)
   tlacitko(Tl_Nahled, "Tl_Nahled", Akce_Nahled);
   tlacitko(Tl_Editace, "Tl_Editace", Akce_Editace);
   tlacitko(Tl_Konec, "Tl_Konec", Akce_Storno);
+  // No default button: Enter presses only a button that has the focus.
+  NastavTlacitkaDialogu(this, nullptr);
   setTabOrder(Tl_Tisk, Tl_Nahled);
   setTabOrder(Tl_Nahled, Tl_Editace);
   setTabOrder(Tl_Editace, Tl_Konec);
@@ -193,6 +195,7 @@ TKatalogSestav::TKatalogSestav(THlavni& hlavni)
   move(obrazovka.center() - QPoint(width() / 2, height() / 2));
 
   Chranene([this] { FormCreate(); });
+  ZamerNaPrvni({Tl_Tisk, Tl_Nahled, Tl_Editace, Tl_Konec, SeznamSestav});
 }
 
 TKatalogSestav::~TKatalogSestav() = default;

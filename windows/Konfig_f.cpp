@@ -5,6 +5,7 @@
 #include <QPushButton>
 
 #include "Hlavni_f.h"
+#include "KlavesyDialogu.h"
 #include "Seam.h"
 #include "SettingsFile.h"
 #include "Zpravy.h"
@@ -38,14 +39,12 @@ TKonfig::TKonfig(THlavni& hlavni) : QDialog(&hlavni), hlavni_(hlavni) {
     auto* button = new QPushButton(titulek, this);
     button->setObjectName(QLatin1String(jmeno));
     button->setGeometry(left, 184, 75, 25);
-    // Neither button is pressed by Enter: a dialog makes its first
-    // auto-default button the default one otherwise.
-    button->setAutoDefault(false);
-    button->setDefault(false);
     return button;
   };
   Tl_Ok = tlacitko("Tl_Ok", QStringLiteral("Ok"), 248);
   Tl_Storno = tlacitko("Tl_Storno", QStringLiteral("Storno"), 328);
+  // No default button: Enter presses only a button that has the focus.
+  NastavTlacitkaDialogu(this, nullptr);
   setTabOrder(Tl_Ok, Tl_Storno);
   setTabOrder(Tl_Storno, ChB_ZobrazDialogUloz);
   setTabOrder(ChB_ZobrazDialogUloz, ChB_UkladatPozici);
@@ -56,6 +55,7 @@ TKonfig::TKonfig(THlavni& hlavni) : QDialog(&hlavni), hlavni_(hlavni) {
   connect(Tl_Storno, &QPushButton::clicked, this, [this] { Chranene([this] { Tl_StornoClick(); }); });
 
   Chranene([this] { FormCreate(); });
+  ZamerNaPrvni({Tl_Ok, Tl_Storno, ChB_ZobrazDialogUloz, ChB_UkladatPozici});
 }
 
 void TKonfig::FormCreate() {

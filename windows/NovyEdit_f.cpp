@@ -13,6 +13,7 @@
 #include <QToolButton>
 
 #include "Hlavni_f.h"
+#include "KlavesyDialogu.h"
 #include "Seam.h"
 #include "SeznamKodu.h"
 #include "Texty.h"
@@ -105,11 +106,10 @@ TNovyEdit::TNovyEdit(THlavni& hlavni) : QDialog(&hlavni), hlavni_(hlavni) {
   OK = new QPushButton(QStringLiteral("OK"), this);
   OK->setObjectName(QStringLiteral("OK"));
   OK->setGeometry(405, 176, 75, 25);
-  OK->setDefault(true);
   Storno = new QPushButton(QStringLiteral("Storno"), this);
   Storno->setObjectName(QStringLiteral("Storno"));
   Storno->setGeometry(485, 176, 75, 25);
-  Storno->setAutoDefault(false);
+  NastavTlacitkaDialogu(this, OK);
 
   setTabOrder(Pole1, Pole2);
   setTabOrder(Pole2, Pole3);
@@ -142,6 +142,7 @@ TNovyEdit::TNovyEdit(THlavni& hlavni) : QDialog(&hlavni), hlavni_(hlavni) {
     w->installEventFilter(this);
 
   FormCreate();
+  ZamerNaPrvni({Pole1, Pole2, Pole3, Pole4, OK, Storno});
 }
 
 bool TNovyEdit::NovyRezim() const { return windowTitle() == kNovyZaznam; }

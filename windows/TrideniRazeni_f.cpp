@@ -5,6 +5,7 @@
 #include "BusyCursor.h"
 #include "Dialogy.h"
 #include "Hlavni_f.h"
+#include "KlavesyDialogu.h"
 #include "Texty.h"
 #include "VyberPole.h"
 #include "Zpravy.h"
@@ -21,19 +22,19 @@ TTrideniRazeni::TTrideniRazeni(THlavni* hlavni) : QDialog(hlavni), hlavni_(hlavn
     auto* b = new QPushButton(text, this);
     b->setObjectName(QLatin1String(jmeno));
     b->setGeometry(248, top, 75, 25);
-    b->setAutoDefault(false);
     return b;
   };
   Tl_Ok = tlacitko("Tl_Ok", QStringLiteral("Ok"), 16);
-  Tl_Ok->setDefault(true);
   Tl_Vychozi = tlacitko("Tl_Vychozi", QStringLiteral("Výchozí"), 48);
   Tl_Storno = tlacitko("Tl_Storno", QStringLiteral("Storno"), 112);
+  NastavTlacitkaDialogu(this, Tl_Ok);
 
   connect(Tl_Ok, &QPushButton::clicked, this, [this] { Chranene([this] { Tl_OkClick(); }); });
   connect(Tl_Vychozi, &QPushButton::clicked, this, [this] { Chranene([this] { Tl_VychoziClick(); }); });
   connect(Tl_Storno, &QPushButton::clicked, this, [this] { Chranene([this] { Tl_StornoClick(); }); });
 
   Chranene([this] { FormCreate(); });
+  ZamerNaPrvni({VybranePole, Tl_Ok, Tl_Vychozi, Tl_Storno});
 }
 
 void TTrideniRazeni::FormCreate() {

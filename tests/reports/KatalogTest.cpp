@@ -4,6 +4,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QTimer>
 #include <QTreeWidget>
 #include <filesystem>
@@ -250,4 +251,24 @@ TEST_F(KatalogTest, EditaceOpensTheDesignerAndTheCatalogueKeepsWhatItShowed) {
   EXPECT_TRUE(person.messages.empty());
   // Read anew the next time the catalogue opens.
   EXPECT_EQ(uzly(*otevri()), QStringList{QStringLiteral("Jiná")});
+}
+
+TEST_F(KatalogTest, OpensOnTiskAndEnterPressesOnlyAFocusedButton) {
+  // With a template the first button takes the focus; without one the
+  // three are disabled and Storno takes it.
+  zapis(ses / "a.ses", sablona("První"));
+  auto k = otevri();
+  k->show();
+  EXPECT_EQ(k->focusWidget(), k->Tl_Tisk);
+  // No default button: Enter in the list presses nothing.
+  QTest::keyClick(k->SeznamSestav, Qt::Key_Return);
+  EXPECT_TRUE(k->isVisible());
+  QTest::keyClick(k->Tl_Konec, Qt::Key_Return);
+  EXPECT_FALSE(k->isVisible());
+  EXPECT_TRUE(person.messages.empty());
+
+  fs::remove(ses / "a.ses");
+  auto prazdny = otevri();
+  prazdny->show();
+  EXPECT_EQ(prazdny->focusWidget(), prazdny->Tl_Konec);
 }

@@ -3,10 +3,12 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
 #include <QTableWidget>
 #include <QTemporaryDir>
+#include <QTest>
 #include <filesystem>
 #include <gtest/gtest.h>
 
@@ -100,6 +102,22 @@ TEST_F(NavrharTest, ChangesSavedBackAndReadAgain) {
   EXPECT_EQ(radky[3][0]->text, "A");
   EXPECT_EQ(radky[3][1]->text, QStringLiteral("Záznam 1"));
   EXPECT_EQ(sestava.Nazev(), QStringLiteral("Nový název"));
+}
+
+TEST_F(NavrharTest, EnterOnAFocusedButtonPressesThatButtonNotSave) {
+  const std::string pred = files::readWholeFile(dir / "Ses" / "mala.ses");
+  TNavrharSestav d(sestava);
+  d.show();
+  auto* odebrat = d.findChild<QPushButton*>(QStringLiteral("Tl_Odebrat"));
+  ASSERT_NE(odebrat, nullptr);
+  d.Sloupce->selectRow(1);
+  QTest::keyClick(odebrat, Qt::Key_Return);
+  EXPECT_EQ(d.Sloupce->rowCount(), 1);
+  EXPECT_TRUE(d.isVisible());
+  QTest::keyClick(d.Tl_Storno, Qt::Key_Return);
+  EXPECT_FALSE(d.isVisible());
+  EXPECT_FALSE(d.Ulozeno());
+  EXPECT_EQ(files::readWholeFile(dir / "Ses" / "mala.ses"), pred);
 }
 
 TEST_F(NavrharTest, SaveAsANewFileInSesAndRefusals) {
