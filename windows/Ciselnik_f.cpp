@@ -6,10 +6,10 @@
 #include <QStringList>
 #include <QTextDocument>
 
+#include "Dialogy.h"
 #include "FileLayer.h"
 #include "Hlavni_f.h"
 #include "KlavesyDialogu.h"
-#include "Seam.h"
 #include "SeznamKodu.h"
 #include "Soubory.h"
 #include "Texty.h"
@@ -19,9 +19,7 @@
 TCiselnik::TCiselnik(THlavni& hlavni) : QDialog(&hlavni), hlavni_(hlavni) {
   setObjectName(QStringLiteral("Ciselnik"));
   setWindowTitle(QStringLiteral("Správa číselníku pro pole Kód"));
-  setFixedSize(366, 505);
-  const QRect obrazovka = seam::interaction().primaryScreen();
-  move(obrazovka.x() + (obrazovka.width() - width()) / 2, obrazovka.y() + (obrazovka.height() - height()) / 2);
+  NastavDialog(this, 366, 505);
 
   La_Pouceni = new QLabel(this);
   La_Pouceni->setObjectName(QStringLiteral("La_Pouceni"));

@@ -104,8 +104,8 @@ QFrame* linka(QWidget* rodic, const char* jmeno, int y) {
 }  // namespace
 
 TKatalogSestav::TKatalogSestav(THlavni& hlavni)
-    : QDialog(&hlavni, Qt::Dialog | Qt::WindowStaysOnTopHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                           Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
+    : QDialog(&hlavni, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowStaysOnTopHint | Qt::WindowTitleHint |
+                           Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
       hlavni_(hlavni) {
   setObjectName(QStringLiteral("KatalogSestav"));
   setWindowTitle(QStringLiteral("Generátor sestav"));

@@ -4,18 +4,16 @@
 #include <QGroupBox>
 #include <QPushButton>
 
+#include "Dialogy.h"
 #include "Hlavni_f.h"
 #include "KlavesyDialogu.h"
-#include "Seam.h"
 #include "SettingsFile.h"
 #include "Zpravy.h"
 
 TKonfig::TKonfig(THlavni& hlavni) : QDialog(&hlavni), hlavni_(hlavni) {
   setObjectName(QStringLiteral("Konfig"));
   setWindowTitle(QStringLiteral("Konfigurace"));
-  setFixedSize(424, 222);
-  const QRect obrazovka = seam::interaction().primaryScreen();
-  move(obrazovka.x() + (obrazovka.width() - width()) / 2, obrazovka.y() + (obrazovka.height() - height()) / 2);
+  NastavDialog(this, 424, 222);
 
   auto ramecek = [this](const char* jmeno, const QString& titulek, int top) {
     auto* box = new QGroupBox(titulek, this);

@@ -12,9 +12,9 @@
 #include <QPushButton>
 #include <QToolButton>
 
+#include "Dialogy.h"
 #include "Hlavni_f.h"
 #include "KlavesyDialogu.h"
-#include "Seam.h"
 #include "SeznamKodu.h"
 #include "Texty.h"
 #include "Vstupy.h"
@@ -33,9 +33,7 @@ constexpr int kVyska = 211;
 TNovyEdit::TNovyEdit(THlavni& hlavni) : QDialog(&hlavni), hlavni_(hlavni) {
   setObjectName(QStringLiteral("NovyEdit"));
   setWindowTitle(QStringLiteral("Editace"));
-  setFixedSize(kSirka, kVyska);
-  const QRect obrazovka = seam::interaction().primaryScreen();
-  move(obrazovka.x() + (obrazovka.width() - kSirka) / 2, obrazovka.y() + (obrazovka.height() - kVyska) / 2);
+  NastavDialog(this, kSirka, kVyska);
 
   auto radek = [this](const char* popisek, QWidget* vstup, const char* jmeno, int top, int width) {
     auto* label = new QLabel(QString::fromUtf8(popisek), this);
