@@ -124,7 +124,6 @@ void TFiltrZaznamu::Tl_FiltrClick() {
     }
     hlavni_->ParametrFiltru->setText(QStringLiteral("Filtr : ") + podminka + QStringLiteral(" v poli ") +
                                      Rg_VybranePole->Polozka(pole));
-    hlavni_->ParametrFiltru->adjustSize();
   }
   accept();
 }

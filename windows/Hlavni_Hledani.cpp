@@ -94,7 +94,6 @@ void THlavni::DBGrid1TitleClick(int column) {
   SetridenoPodle = column;
   PrekresliTitulky();
   PopiskaSetrideno->setText(QStringLiteral("Setříděno podle : ") + zAnsi(pole));
-  PopiskaSetrideno->adjustSize();
   ClientDataSet1.first();
 }
 
@@ -159,5 +158,4 @@ void THlavni::Akce_ZrusitFiltrExecute() {
   KurzorCekani kurzor;
   ClientDataSet1.setFiltered(false);
   ParametrFiltru->setText(QStringLiteral("Filtr : není zadán"));
-  ParametrFiltru->adjustSize();
 }

@@ -300,21 +300,35 @@ void THlavni::VytvorSpodniPanel() {
   SpodniNastrojPanel = new QWidget(this);
   SpodniNastrojPanel->setObjectName(QStringLiteral("SpodniNastrojPanel"));
   SpodniNastrojPanel->setFixedHeight(23);
-  auto stitek = [&](const char* jmeno, const char* text, int left) {
+  auto stitek = [&](const char* jmeno, const char* text) {
     auto* label = new QLabel(QString::fromUtf8(text), SpodniNastrojPanel);
     label->setObjectName(QLatin1String(jmeno));
-    label->move(left, 6);
-    label->adjustSize();
     return label;
   };
-  PopiskaZaznam = stitek("PopiskaZaznam", "Záznam :", 8);
-  CisloZaznamu = stitek("CisloZaznamu", "0", 56);
-  CisloZaznamu->setFixedWidth(57);
+  PopiskaZaznam = stitek("PopiskaZaznam", "Záznam :");
+  CisloZaznamu = stitek("CisloZaznamu", "0");
   CisloZaznamu->setCursor(Qt::PointingHandCursor);
   CisloZaznamu->setToolTip(QStringLiteral("Pozice aktuálního záznamu"));
-  PopiskaSetrideno = stitek("PopiskaSetrideno", "Setříděno podle : výchozí", 120);
-  ParametrFiltru = stitek("ParametrFiltru", "Filtr : není zadán", 272);
+  PopiskaSetrideno = stitek("PopiskaSetrideno", "Setříděno podle : výchozí");
+  ParametrFiltru = stitek("ParametrFiltru", "Filtr : není zadán");
   ParametrFiltru->setToolTip(QStringLiteral("Parametr filtru"));
+
+  // The labels stand 6 below the panel's top, at 8, 56, 120 and 272 from its
+  // left, the position 57 wide. A label whose text needs more room than its
+  // place (the position in a million records, say) grows, and the labels
+  // right of it move along instead of being covered or cut.
+  auto* rada = new QHBoxLayout(SpodniNastrojPanel);
+  rada->setContentsMargins(8, 6, 0, 0);
+  rada->setSpacing(0);
+  PopiskaZaznam->setMinimumWidth(56 - 8);
+  CisloZaznamu->setMinimumWidth(57);
+  PopiskaSetrideno->setMinimumWidth(272 - 120);
+  rada->addWidget(PopiskaZaznam, 0, Qt::AlignTop);
+  rada->addWidget(CisloZaznamu, 0, Qt::AlignTop);
+  rada->addSpacing(120 - 56 - 57);
+  rada->addWidget(PopiskaSetrideno, 0, Qt::AlignTop);
+  rada->addWidget(ParametrFiltru, 0, Qt::AlignTop);
+  rada->addStretch(1);
 }
 
 bool THlavni::Spust(QAction* akce) {
@@ -421,7 +435,6 @@ void THlavni::FormCreate() {
   // 5. Natural order.
   SetridenoPodle = -1;
   PopiskaSetrideno->setText(QStringLiteral("Setříděno podle : výchozí"));
-  PopiskaSetrideno->adjustSize();
 
   // 6. Open the register; a damaged file leaves the store closed and the
   // data commands disabled, and the file untouched.

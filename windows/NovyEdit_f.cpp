@@ -11,6 +11,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QToolButton>
+#include <algorithm>
 
 #include "Dialogy.h"
 #include "Hlavni_f.h"
@@ -186,8 +187,17 @@ void TNovyEdit::FormShow() {
 
 void TNovyEdit::Pole1Change() { OK->setEnabled(true); }
 
+void TNovyEdit::RozmistiPocitadlo() {
+  // The counter keeps its designed 80 pixels and grows for a longer text
+  // ("123456 z 1234567"); the toolbar right of it moves along.
+  const QRect g = Pocitadlo->geometry();
+  Pocitadlo->resize(std::max(80, Pocitadlo->sizeHint().width()), g.height());
+  ToolBar1->move(std::max(144, Pocitadlo->geometry().right() + 9), ToolBar1->y());
+}
+
 void TNovyEdit::NactiZaznam() {
   Pocitadlo->setText(hlavni_.CisloZaznamu->text());
+  RozmistiPocitadlo();
   const store::RecordStore& data = hlavni_.ClientDataSet1;
   Pole1->setText(zAnsi(data.text("nazev")));
   Pole2->setText(zAnsi(data.text("http")));

@@ -64,6 +64,7 @@ class TNovyEdit : public QDialog {
 
  private:
   void Naviguj(QAction* akce);
+  void RozmistiPocitadlo();
 
   THlavni& hlavni_;
 };

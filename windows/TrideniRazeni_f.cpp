@@ -58,7 +58,6 @@ void TTrideniRazeni::Tl_OkClick() {
     data.first();
     hlavni_->PopiskaSetrideno->setText(QStringLiteral("Setříděno podle : ") +
                                        (s < 0 ? QStringLiteral("výchozí") : VybranePole->Polozka(s)));
-    hlavni_->PopiskaSetrideno->adjustSize();
   }
   accept();
 }

@@ -2,6 +2,8 @@
 #include <QAction>
 #include <QApplication>
 #include <QHeaderView>
+#include <QLabel>
+#include <QLayout>
 #include <QMenu>
 #include <QMenuBar>
 #include <QTemporaryDir>
@@ -392,6 +394,28 @@ TEST_F(HlavniTest, CommandStatesFollowThePosition) {
   EXPECT_TRUE(w->Akce_OdstranitZaznam->isEnabled());
   for (QAction* a : {w->Akce_PrvniZaznam, w->Akce_PredchazejiciZaznam, w->Akce_NasledujiciZaznam, w->Akce_PosledniZaznam})
     EXPECT_FALSE(a->isEnabled());
+}
+
+TEST_F(HlavniTest, StatusLabelsStandAtTheirPlacesAndGrowWithTheirText) {
+  writeRegister(3);
+  auto w = start();
+  w->SpodniNastrojPanel->layout()->activate();
+  EXPECT_EQ(w->PopiskaZaznam->pos(), QPoint(8, 6));
+  EXPECT_EQ(w->CisloZaznamu->pos(), QPoint(56, 6));
+  EXPECT_EQ(w->CisloZaznamu->width(), 57);
+  EXPECT_EQ(w->PopiskaSetrideno->pos(), QPoint(120, 6));
+  EXPECT_EQ(w->ParametrFiltru->pos(), QPoint(272, 6));
+
+  // The position in a large register: shown whole, the labels after it
+  // moved along, none covering another.
+  w->CisloZaznamu->setText("1000000 z 1000000");
+  w->ParametrFiltru->setText(QStringLiteral("Filtr : dlouhá podmínka filtru v poli Popis"));
+  w->SpodniNastrojPanel->layout()->activate();
+  EXPECT_GE(w->CisloZaznamu->width(), w->CisloZaznamu->sizeHint().width());
+  EXPECT_GT(w->PopiskaSetrideno->x(), w->CisloZaznamu->geometry().right());
+  EXPECT_GT(w->ParametrFiltru->x(), w->PopiskaSetrideno->x() + w->PopiskaSetrideno->sizeHint().width() - 1);
+  EXPECT_GE(w->ParametrFiltru->width(), w->ParametrFiltru->sizeHint().width());
+  EXPECT_EQ(w->PopiskaZaznam->pos(), QPoint(8, 6));
 }
 
 TEST_F(HlavniTest, CommandsMenuAndToolbar) {

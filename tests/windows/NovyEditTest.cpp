@@ -274,6 +274,22 @@ TEST_F(NovyEdit, EveryByteOfARecordSurvivesAnEditOfAnotherField) {
   EXPECT_TRUE(person.messages.empty());
 }
 
+TEST_F(NovyEdit, TheCounterGrowsWithItsText) {
+  THlavni& h = startWithCodes(3);
+  {
+    auto d = open(TNovyEdit::kEditace);
+    EXPECT_EQ(d->Pocitadlo->text(), "1 z 3");
+    EXPECT_EQ(d->Pocitadlo->geometry(), QRect(56, 182, 80, 16));
+    EXPECT_EQ(d->ToolBar1->x(), 144);
+  }
+  h.CisloZaznamu->setText("123456 z 1234567");
+  auto d = open(TNovyEdit::kEditace);
+  EXPECT_EQ(d->Pocitadlo->text(), "123456 z 1234567");
+  EXPECT_GE(d->Pocitadlo->width(), d->Pocitadlo->sizeHint().width());
+  EXPECT_GT(d->ToolBar1->x(), d->Pocitadlo->geometry().right());
+  EXPECT_LT(d->ToolBar1->geometry().right(), d->OK->x());
+}
+
 TEST_F(NovyEdit, TheCommandsOpenTheirModes) {
   THlavni& h = startWithCodes(2);
   h.ClientDataSet1.last();
