@@ -60,7 +60,9 @@ void ZapisBunkuXLS(VystupniSoubor& vystup, int sloupec, int radek, std::string_v
 // The HTML page of the address register: the four fields by name, whatever
 // the field list's order. `titulek` and `adresaAutora` make the page's
 // generator line. Every value, and the link target, has "&", "<", ">" and
-// the double quotation mark escaped.
+// the double quotation mark escaped. An address that would run script when
+// clicked (javascript:, vbscript:, data:, read as a browser reads a link)
+// is written as text, without a link.
 void ExportDoHTML(store::RecordStore& tabulka, std::string_view titulek, std::string_view adresaAutora,
                   const std::filesystem::path& soubor, const Prubeh& prubeh = {});
 
