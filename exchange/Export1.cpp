@@ -129,6 +129,9 @@ void ExportDoXLS(store::RecordStore& tabulka, bool hlavicka, const std::filesyst
   VystupniSoubor out(soubor);
   Prochazka prochazka(tabulka);
   out.zapis(std::string_view("\x09\x08\x08\x00\x00\x00\x10\x00\x00\x00\x00\x00", 12));
+  // The code page of the label texts (1250). Without it a reader takes its
+  // own locale's code page and shows "Øeka" for "Řeka".
+  out.zapis(std::string_view("\x42\x00\x02\x00\xE2\x04", 6));
   const int pole = tabulka.fieldCount();
   int radek = 0;
   if (hlavicka) {

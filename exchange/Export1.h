@@ -46,7 +46,8 @@ class PrilisMnohoRadku : public std::runtime_error {
 void ExportDoCSV(store::RecordStore& tabulka, bool hlavicka, bool oddelovacNaKonci, char oddelovac,
                  const std::filesystem::path& soubor, const Prubeh& prubeh = {});
 
-// Worksheet: the start record, with `hlavicka` the field names in row 0,
+// Worksheet: the start record, the code page record (Windows-1250, the code
+// page of every label's bytes), with `hlavicka` the field names in row 0,
 // then one row of label cells per record, then the end record. Throws
 // PrilisMnohoRadku before touching the file when the rows do not fit.
 void ExportDoXLS(store::RecordStore& tabulka, bool hlavicka, const std::filesystem::path& soubor,

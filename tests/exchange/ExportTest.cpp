@@ -49,7 +49,10 @@ std::string cell(int col, int row, std::string_view text) {
                      static_cast<char>(text.size()), '\0'};
   return out + std::string(text);
 }
-const std::string kXlsStart("\x09\x08\x08\x00\x00\x00\x10\x00\x00\x00\x00\x00", 12);
+// The start record, then the code page record: 1250.
+const std::string kXlsStart("\x09\x08\x08\x00\x00\x00\x10\x00\x00\x00\x00\x00"
+                            "\x42\x00\x02\x00\xE2\x04",
+                            18);
 const std::string kXlsEnd("\x0A\x00\x00\x00", 4);
 const std::string kXlsHeader = cell(0, 0, "Nazev") + cell(1, 0, "Http") + cell(2, 0, "Kod") + cell(3, 0, "Popis");
 
