@@ -12,6 +12,9 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QVBoxLayout>
+#include <memory>
+
+#include "DialogUlozeni.h"
 
 namespace seam {
 namespace {
@@ -62,7 +65,12 @@ class RealInteraction final : public Interaction {
 
  private:
   static QString runFileDialog(QWidget* parent, FileRequest& r, QFileDialog::AcceptMode mode) {
-    QFileDialog dialog(parent, r.caption, r.directory);
+    // The save dialog refuses a name in a folder that does not exist; the
+    // open dialog's ExistingFile mode already refuses a missing file.
+    std::unique_ptr<QFileDialog> okno = mode == QFileDialog::AcceptSave
+                                            ? std::make_unique<DialogUlozeni>(parent, r.caption, r.directory)
+                                            : std::make_unique<QFileDialog>(parent, r.caption, r.directory);
+    QFileDialog& dialog = *okno;
     // Qt's own dialog: it speaks Czech with the program's translation, and
     // the commands ask their own overwrite question.
     dialog.setOption(QFileDialog::DontUseNativeDialog);

@@ -129,6 +129,9 @@ void ExportDoXLS(store::RecordStore& tabulka, bool hlavicka, const std::filesyst
   VystupniSoubor out(soubor);
   Prochazka prochazka(tabulka);
   out.zapis(std::string_view("\x09\x08\x08\x00\x00\x00\x10\x00\x00\x00\x00\x00", 12));
+  // The code page of the label texts (1250). Without it a reader takes its
+  // own locale's code page and shows "Øeka" for "Řeka".
+  out.zapis(std::string_view("\x42\x00\x02\x00\xE2\x04", 6));
   const int pole = tabulka.fieldCount();
   int radek = 0;
   if (hlavicka) {
@@ -169,6 +172,27 @@ void zapisHtml(VystupniSoubor& out, std::string_view text) {
     od = i + 1;
   }
   out.zapis(text.substr(od));
+}
+
+// Whether a browser would run the address as script when it is clicked.
+// The scheme is read as a browser reads a link target: spaces and control
+// characters before it skipped, tabs and line breaks anywhere in it
+// dropped, ASCII letters in any case. Every other address keeps its link.
+bool SkriptovaAdresa(std::string_view adresa) {
+  std::size_t i = 0;
+  while (i < adresa.size() && static_cast<unsigned char>(adresa[i]) <= 0x20) ++i;
+  std::string schema;
+  for (; i < adresa.size(); ++i) {
+    char c = adresa[i];
+    if (c == '\t' || c == '\n' || c == '\r') continue;
+    if (c == ':') break;
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    // Longer than any scheme looked for, or not a letter of one: no such scheme.
+    if (c < 'a' || c > 'z' || schema.size() == 10) return false;
+    schema.push_back(c);
+  }
+  if (i == adresa.size()) return false;
+  return schema == "javascript" || schema == "vbscript" || schema == "data";
 }
 
 }  // namespace
@@ -235,8 +259,9 @@ void ExportDoHTML(store::RecordStore& tabulka, std::string_view titulek, std::st
     radek("  <tr>");
     bunka(tabulka.text(nazev));
     const std::string_view adresa = tabulka.text(http);
-    if (adresa.empty()) {
-      radek("    <td>&nbsp;</td>");
+    if (adresa.empty() || SkriptovaAdresa(adresa)) {
+      // A script address is shown as text: a click in the page must not run it.
+      bunka(adresa);
     } else {
       out.zapis(std::string_view("    <td><a href=\""));
       zapisHtml(out, adresa);

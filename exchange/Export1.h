@@ -46,7 +46,8 @@ class PrilisMnohoRadku : public std::runtime_error {
 void ExportDoCSV(store::RecordStore& tabulka, bool hlavicka, bool oddelovacNaKonci, char oddelovac,
                  const std::filesystem::path& soubor, const Prubeh& prubeh = {});
 
-// Worksheet: the start record, with `hlavicka` the field names in row 0,
+// Worksheet: the start record, the code page record (Windows-1250, the code
+// page of every label's bytes), with `hlavicka` the field names in row 0,
 // then one row of label cells per record, then the end record. Throws
 // PrilisMnohoRadku before touching the file when the rows do not fit.
 void ExportDoXLS(store::RecordStore& tabulka, bool hlavicka, const std::filesystem::path& soubor,
@@ -60,7 +61,9 @@ void ZapisBunkuXLS(VystupniSoubor& vystup, int sloupec, int radek, std::string_v
 // The HTML page of the address register: the four fields by name, whatever
 // the field list's order. `titulek` and `adresaAutora` make the page's
 // generator line. Every value, and the link target, has "&", "<", ">" and
-// the double quotation mark escaped.
+// the double quotation mark escaped. An address that would run script when
+// clicked (javascript:, vbscript:, data:, read as a browser reads a link)
+// is written as text, without a link.
 void ExportDoHTML(store::RecordStore& tabulka, std::string_view titulek, std::string_view adresaAutora,
                   const std::filesystem::path& soubor, const Prubeh& prubeh = {});
 

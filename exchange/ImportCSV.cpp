@@ -1,6 +1,8 @@
 #include "ImportCSV.h"
 
+#include <cerrno>
 #include <string>
+#include <system_error>
 
 #include "FileLayer.h"
 #include "RecordStore.h"
@@ -35,7 +37,24 @@ std::array<std::string_view, 4> HodnotyRadku(std::string_view radek) {
   return hodnoty;
 }
 
+namespace {
+
+// Only a regular file is read: opening a pipe waits for a writer and a
+// device may never end, and either would hold the window with no way out.
+// A name that does not exist, or cannot be looked at, is left to the
+// reading, which reports why.
+void JenObycejnySoubor(const std::filesystem::path& soubor) {
+  std::error_code chyba;
+  const auto stav = std::filesystem::status(soubor, chyba);
+  if (chyba || !std::filesystem::exists(stav) || std::filesystem::is_regular_file(stav)) return;
+  const int duvod = std::filesystem::is_directory(stav) ? EISDIR : ENOTSUP;
+  throw files::FileError(files::cannotOpen(soubor, duvod));
+}
+
+}  // namespace
+
 void ImportZCSV(store::RecordStore& tabulka, const std::filesystem::path& soubor) {
+  JenObycejnySoubor(soubor);
   // Looked up first: a table without these fields gets nothing.
   const int pole[4] = {tabulka.fieldByName("nazev"), tabulka.fieldByName("http"), tabulka.fieldByName("kod"),
                        tabulka.fieldByName("popis")};

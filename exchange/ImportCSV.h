@@ -23,9 +23,10 @@ std::array<std::string_view, 4> HodnotyRadku(std::string_view radek);
 // Reads the whole file and appends and posts one record per line, the
 // header line of an export included, with the notifications frozen. Values
 // longer than their fields are cut by the store. The record posted last is
-// current afterwards. A file that cannot be read throws the file layer's
-// error and adds nothing; an error on a line stops the import there and
-// keeps the records posted before it.
+// current afterwards. A file that cannot be read, and anything that is not
+// a regular file (a directory, a pipe, a device), throws the file layer's
+// "Cannot open file" error and adds nothing; an error on a line stops the
+// import there and keeps the records posted before it.
 void ImportZCSV(store::RecordStore& tabulka, const std::filesystem::path& soubor);
 
 }  // namespace vymena

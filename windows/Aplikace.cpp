@@ -24,5 +24,9 @@ void NastavAplikaci(QApplication& app) {
   if (translator->load(QStringLiteral("qtbase_cs"), here) ||
       translator->load(QStringLiteral("qtbase_cs"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
     QCoreApplication::installTranslator(translator);
+  // Our own Czech for the texts Qt's catalogue lacks (the file dialogs'
+  // "Složka"). Installed after it, so it is asked first.
+  auto* vlastni = new QTranslator(&app);
+  if (vlastni->load(QStringLiteral("odkaznik_cs"), here)) QCoreApplication::installTranslator(vlastni);
   QLocale::setDefault(QLocale(QLocale::Czech, QLocale::CzechRepublic));
 }

@@ -49,7 +49,10 @@ std::string cell(int col, int row, std::string_view text) {
                      static_cast<char>(text.size()), '\0'};
   return out + std::string(text);
 }
-const std::string kXlsStart("\x09\x08\x08\x00\x00\x00\x10\x00\x00\x00\x00\x00", 12);
+// The start record, then the code page record: 1250.
+const std::string kXlsStart("\x09\x08\x08\x00\x00\x00\x10\x00\x00\x00\x00\x00"
+                            "\x42\x00\x02\x00\xE2\x04",
+                            18);
 const std::string kXlsEnd("\x0A\x00\x00\x00", 4);
 const std::string kXlsHeader = cell(0, 0, "Nazev") + cell(1, 0, "Http") + cell(2, 0, "Kod") + cell(3, 0, "Popis");
 
@@ -118,15 +121,62 @@ TEST_F(ExportTest, RecordsInEveryFormat) {
 }
 
 TEST_F(ExportTest, HtmlEscapesMarkupInValuesAndLinks) {
-  openWith({{"<b>tučně</b>", "javascript:\"><script>alert(1)</script>", "A&B", "\"x\" > y"}});
+  openWith({{"<b>tučně</b>", "http://x/?\"><script>alert(1)</script>", "A&B", "\"x\" > y"}});
   const std::string page = html();
   EXPECT_NE(page.find(cp("    <td>&lt;b&gt;tučně&lt;/b&gt;</td>\r\n")), std::string::npos);
-  EXPECT_NE(page.find("    <td><a href=\"javascript:&quot;&gt;&lt;script&gt;alert(1)&lt;/script&gt;\">"
-                      "javascript:&quot;&gt;&lt;script&gt;alert(1)&lt;/script&gt;</a></td>\r\n"),
+  EXPECT_NE(page.find("    <td><a href=\"http://x/?&quot;&gt;&lt;script&gt;alert(1)&lt;/script&gt;\">"
+                      "http://x/?&quot;&gt;&lt;script&gt;alert(1)&lt;/script&gt;</a></td>\r\n"),
             std::string::npos);
   EXPECT_NE(page.find("    <td>A&amp;B</td>\r\n    <td>&quot;x&quot; &gt; y</td>\r\n"), std::string::npos);
   EXPECT_EQ(page.find("<script>"), std::string::npos);
   EXPECT_EQ(vymena::HtmlText("a&<>\"'b"), "a&amp;&lt;&gt;&quot;'b");
+}
+
+// An address that a click would run as script is written as text, escaped
+// like the other cells; every other address keeps its link. The scheme is
+// read as a browser reads a link target.
+TEST_F(ExportTest, HtmlLinksNoAddressThatRunsScript) {
+  const struct {
+    const char* adresa;
+    bool odkaz;
+  } pripady[] = {
+      {"javascript:alert(1)", false},
+      {" JaVa\tScRipt:alert(1)", false},
+      {"\x01\x1F javascript:alert(1)", false},  // control characters and spaces before it
+      {"java\r\nscript\n:alert(1)", false},
+      {"VBScript:MsgBox(1)", false},
+      {"vbscript:msgbox(1)", false},
+      {" DATA:text/html,<script>alert(1)</script>", false},
+      {"data:text/html;base64,PHNjcmlwdD5hbGVydCgxKTwvc2NyaXB0Pg==", false},
+      {"http://www.example.cz/?q=javascript:alert(1)", true},
+      {"mailto:jan@example.cz", true},
+      {"C:\\Dokumenty\\data:a.pdf", true},
+      {"www.example.cz/javascript:alert(1)", true},  // no scheme: a path
+      {"javascripts:alert(1)", true},
+      {"java script:alert(1)", true},        // a space inside ends the scheme
+      {"java\x01script:alert(1)", true},     // and so does a control character
+      {"\u00A0javascript:alert(1)", true},   // a non-breaking space is not skipped
+      {"javascript", true},
+      {"data", true},
+  };
+  std::vector<Row> rows;
+  std::vector<std::string> nazvy;
+  for (std::size_t i = 0; i < std::size(pripady); ++i) nazvy.push_back("r" + std::to_string(i));
+  for (std::size_t i = 0; i < std::size(pripady); ++i) rows.push_back({nazvy[i].c_str(), pripady[i].adresa, "", ""});
+  openWith(rows);
+  const std::string page = html();
+  int odkazu = 0;
+  for (std::size_t i = 0; i < std::size(pripady); ++i) {
+    const std::string a = vymena::HtmlText(cp(pripady[i].adresa));
+    const std::string bunka = pripady[i].odkaz ? "    <td><a href=\"" + a + "\">" + a + "</a></td>\r\n"
+                                               : "    <td>" + a + "</td>\r\n";
+    EXPECT_NE(page.find("    <td>" + nazvy[i] + "</td>\r\n" + bunka), std::string::npos) << pripady[i].adresa;
+    odkazu += pripady[i].odkaz;
+  }
+  std::size_t od = 0;
+  int nalezeno = 0;
+  while ((od = page.find("<a href=", od)) != std::string::npos) ++nalezeno, ++od;
+  EXPECT_EQ(nalezeno, odkazu);
 }
 
 TEST_F(ExportTest, FilteredAndSortedViewIsExportedAsShownAndTheCurrentRecordKept) {

@@ -7,7 +7,12 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <thread>
 #include <vector>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include "CodePage.h"
 #include "Export1.h"
@@ -168,6 +173,37 @@ TEST_F(ImportTest, UnreadableFileAddsNothing) {
   EXPECT_EQ(s.recordCount(), 1);
   EXPECT_FALSE(s.notificationsFrozen());
   EXPECT_EQ(notes, 1);
+}
+
+// A pipe, a device and a directory are refused before anything is read.
+// Were the pipe opened for reading, the writer below would get through its
+// open and close the pipe at once, so the import would end (with nothing
+// thrown) instead of hanging the test.
+TEST_F(ImportTest, OnlyARegularFileIsRead) {
+  add({"stary", "", "", ""});
+  const fs::path roura = dir / "roura.csv";
+  ASSERT_EQ(::mkfifo(roura.c_str(), 0600), 0);
+  std::thread pisatel([&] {
+    const int fd = ::open(roura.c_str(), O_WRONLY);
+    if (fd >= 0) ::close(fd);
+  });
+  fs::create_directory(dir / "slozka.csv");
+  for (const fs::path& cesta : {roura, fs::path("/dev/null"), dir / "slozka.csv"}) {
+    notes = 0;
+    try {
+      vymena::ImportZCSV(s, cesta);
+      ADD_FAILURE() << cesta << " was read";
+    } catch (const files::FileError& e) {
+      EXPECT_EQ(std::string(e.what()).rfind("Cannot open file \"" + cesta.string() + "\". ", 0), 0u) << e.what();
+    }
+    EXPECT_EQ(s.recordCount(), 1) << cesta;
+    EXPECT_EQ(notes, 0) << cesta;
+    EXPECT_FALSE(s.notificationsFrozen());
+  }
+  // Lets the writer's open return when the import left the pipe alone.
+  const int fd = ::open(roura.c_str(), O_RDONLY | O_NONBLOCK);
+  pisatel.join();
+  if (fd >= 0) ::close(fd);
 }
 
 TEST_F(ImportTest, FilteredAndSortedStoreTakesTheRecordsInTheirPlaces) {
