@@ -2,22 +2,69 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QCoreApplication>
 #include <QDesktopServices>
 #include <QDialog>
 #include <QDialogButtonBox>
+#include <QEventLoop>
 #include <QFileDialog>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProcess>
 #include <QPushButton>
 #include <QScreen>
+#include <QTimer>
 #include <QVBoxLayout>
 #include <memory>
 
+#include "BusyCursor.h"
 #include "DialogUlozeni.h"
 
 namespace seam {
 namespace {
+
+#ifndef Q_OS_WIN
+// How long the opener may take to say that it cannot open an address. An
+// opener that is still running by then has handed the address on (some
+// openers wait until the program they started ends) and is left to run.
+constexpr int kCasOtevirace = 3000;
+
+// Runs the desktop's opener on `url` and waits for its verdict: it reports
+// a failure only through its exit code ("no method available"), after it
+// has started. The window repaints meanwhile but takes no input.
+bool spustOtevirac(const QString& program, const QUrl& url) {
+  auto* proces = new QProcess(qApp);
+  proces->setProgram(program);
+  proces->setArguments({url.toString(QUrl::FullyEncoded)});
+  proces->setWorkingDirectory(QCoreApplication::applicationDirPath());
+  proces->setProcessChannelMode(QProcess::ForwardedChannels);
+  proces->start(QIODevice::ReadOnly);
+  if (!proces->waitForStarted()) {
+    delete proces;
+    return false;
+  }
+  bool skoncil = false, uspech = false;
+  {
+    QEventLoop smycka;
+    QObject::connect(proces, &QProcess::finished, &smycka, [&](int kod, QProcess::ExitStatus stav) {
+      skoncil = true;
+      uspech = stav == QProcess::NormalExit && kod == 0;
+      smycka.quit();
+    });
+    QTimer::singleShot(kCasOtevirace, &smycka, &QEventLoop::quit);
+    KurzorCekani kurzor;
+    if (proces->state() != QProcess::NotRunning) smycka.exec(QEventLoop::ExcludeUserInputEvents);
+  }
+  if (skoncil || proces->state() == QProcess::NotRunning) {
+    if (!skoncil) uspech = proces->exitStatus() == QProcess::NormalExit && proces->exitCode() == 0;
+    delete proces;
+    return uspech;
+  }
+  QObject::connect(proces, &QProcess::finished, proces, &QObject::deleteLater);
+  return true;
+}
+#endif
 
 class RealInteraction final : public Interaction {
  public:
@@ -54,7 +101,18 @@ class RealInteraction final : public Interaction {
   QString openFileName(QWidget* parent, FileRequest& r) override { return runFileDialog(parent, r, QFileDialog::AcceptOpen); }
   QString saveFileName(QWidget* parent, FileRequest& r) override { return runFileDialog(parent, r, QFileDialog::AcceptSave); }
 
-  bool openUrl(const QUrl& url) override { return QDesktopServices::openUrl(url); }
+  bool openUrl(const QUrl& url) override {
+#ifdef Q_OS_WIN
+    // The shell's "open" answers at once whether it took the address.
+    return QDesktopServices::openUrl(url);
+#else
+#ifdef Q_OS_MACOS
+    return spustOtevirac(QStringLiteral("open"), url);
+#else
+    return spustOtevirac(QStringLiteral("xdg-open"), url);
+#endif
+#endif
+  }
 
   void setClipboardText(const QString& text) override { QGuiApplication::clipboard()->setText(text); }
 
@@ -92,10 +150,12 @@ Interaction* installed = nullptr;
 
 }  // namespace
 
-Interaction& interaction() {
-  static RealInteraction real;
-  return installed ? *installed : real;
+Interaction& real() {
+  static RealInteraction skutecna;
+  return skutecna;
 }
+
+Interaction& interaction() { return installed ? *installed : real(); }
 
 void install(Interaction* replacement) { installed = replacement; }
 

@@ -46,6 +46,8 @@ class Interaction {
   // Empty when the person cancels.
   virtual QString openFileName(QWidget* parent, FileRequest& request) = 0;
   virtual QString saveFileName(QWidget* parent, FileRequest& request) = 0;
+  // Hands `url` to the desktop's opener; false when the opener refused it
+  // (could not be started, or ended with a failure).
   virtual bool openUrl(const QUrl& url) = 0;
   virtual void setClipboardText(const QString& text) = 0;
   virtual QRect primaryScreen() = 0;
@@ -53,6 +55,8 @@ class Interaction {
 
 // The interaction in force: the installed one, or the real one.
 Interaction& interaction();
+// The real one, whatever is installed.
+Interaction& real();
 // Installs a replacement (not owned); nullptr restores the real one.
 void install(Interaction* replacement);
 

@@ -7,6 +7,7 @@ packages=(
   libicu-dev poppler-utils
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   fonts-dejavu-core fonts-liberation2
+  xdg-utils
   clang libclang-rt-14-dev
 )
 missing=()

@@ -161,6 +161,49 @@ TEST_F(PlochaTest, SpustitSouborReadsAddressesAsTheShellDoes) {
   fs::remove_all(cizi);
 }
 
+#ifndef _WIN32
+// The real opener is the desktop's xdg-open, run as a process: its exit code
+// tells whether it could open the address.
+TEST_F(PlochaTest, TheDesktopsOpenerRunsAndItsExitCodeDecides) {
+  const fs::path bin = dir / "bin";
+  fs::create_directories(bin);
+  {
+    std::ofstream stub(bin / "xdg-open", std::ios::binary);
+    stub << "#!/bin/sh\nprintf '%s\\n' \"$#\" \"$@\" >> \"$(dirname \"$0\")/args\"\nexit $(cat \"$(dirname \"$0\")/rc\")\n";
+  }
+  fs::permissions(bin / "xdg-open", fs::perms::owner_all);
+  const QByteArray path0 = qgetenv("PATH");
+  qputenv("PATH", QByteArray(bin.c_str()) + ":" + path0);
+  auto kod = [&](const char* rc) { std::ofstream(bin / "rc") << rc; };
+
+  struct Pripad {
+    const char* rc;
+    QUrl url;
+    bool ok;
+    std::string argument;
+  } pripady[] = {
+      {"0", QUrl("http://www.example.cz/a b"), true, "http://www.example.cz/a%20b"},
+      {"3", QUrl("http://www.example.cz/"), false, "http://www.example.cz/"},
+      {"0", QUrl::fromLocalFile("/tmp/moje dokumenty/cen\u00edk.pdf"), true, "file:///tmp/moje%20dokumenty/cen%C3%ADk.pdf"},
+      {"4", QUrl("mailto:jan@example.cz"), false, "mailto:jan@example.cz"},
+  };
+  for (const Pripad& p : pripady) {
+    SCOPED_TRACE(p.argument);
+    kod(p.rc);
+    fs::remove(bin / "args");
+    EXPECT_EQ(seam::real().openUrl(p.url), p.ok);
+    // One argument, the address in its encoded form.
+    std::ifstream in(bin / "args");
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "1\n" + p.argument + "\n");
+  }
+  // No opener at all: refused.
+  qputenv("PATH", QByteArray(bin.parent_path().c_str()));
+  EXPECT_FALSE(seam::real().openUrl(QUrl("http://www.example.cz/")));
+  qputenv("PATH", path0);
+  EXPECT_TRUE(person.urls.empty());
+}
+#endif
+
 TEST_F(PlochaTest, HelpFilePresentOpensIt) {
   touch(dir / "Odkaznik.chm");
   auto w = start({});
