@@ -18,6 +18,7 @@
 #include <windows.h>
 #else
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #endif
@@ -101,7 +102,44 @@ int openTemporary(const std::filesystem::path& temp) {
 #ifdef _WIN32
   return ::_wopen(temp.c_str(), _O_CREAT | _O_EXCL | _O_WRONLY | _O_BINARY, _S_IREAD | _S_IWRITE);
 #else
-  return ::open(temp.c_str(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, 0666);
+  const int fd = ::open(temp.c_str(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, 0666);
+  // Held while the save runs: the clean-up at start leaves a held file alone.
+  if (fd >= 0) (void)::flock(fd, LOCK_EX | LOCK_NB);
+  return fd;
+#endif
+}
+
+// The existing target, opened for writing over it; nothing is cut yet.
+int openInPlace(const std::filesystem::path& target) {
+#ifdef _WIN32
+  return ::_wopen(target.c_str(), _O_WRONLY | _O_BINARY);
+#else
+  return ::open(target.c_str(), O_WRONLY | O_CLOEXEC);
+#endif
+}
+
+// Claims room for `size` bytes, so that a full disk refuses the write before
+// the old content is overwritten. 0, or the errno; a file system that cannot
+// claim room says nothing.
+int reserve([[maybe_unused]] int fd, [[maybe_unused]] std::size_t size) {
+#ifdef __linux__
+  if (size == 0) return 0;
+  if (::fallocate(fd, 0, 0, static_cast<off_t>(size)) == 0) return 0;
+  const int err = errno;
+  return err == EOPNOTSUPP || err == ENOSYS || err == EINVAL ? 0 : err;
+#else
+  return 0;
+#endif
+}
+
+int truncateTo(int fd, std::size_t size) {
+#ifdef _WIN32
+  return ::_chsize_s(fd, static_cast<long long>(size)) == 0 ? 0 : -1;
+#else
+  int rc;
+  do rc = ::ftruncate(fd, static_cast<off_t>(size));
+  while (rc != 0 && errno == EINTR);
+  return rc;
 #endif
 }
 
@@ -175,11 +213,13 @@ AtomicWriter::AtomicWriter(std::filesystem::path target) : target_(std::move(tar
   }
 
   int mode = -1;
+  bool regular = false;  // the target is there, a file that may be written
 #ifdef _WIN32
   struct _stat64 st;
   if (::_wstat64(dest_.c_str(), &st) == 0) {
     if ((st.st_mode & _S_IFMT) == _S_IFDIR) fail(EISDIR);
     if (!(st.st_mode & _S_IWRITE)) fail(EACCES);
+    regular = (st.st_mode & _S_IFMT) == _S_IFREG;
   }
 #else
   struct stat st;
@@ -189,10 +229,23 @@ AtomicWriter::AtomicWriter(std::filesystem::path target) : target_(std::move(tar
     // replace it.
     if (::access(dest_.c_str(), W_OK) != 0) fail(errno);
     mode = static_cast<int>(st.st_mode & 07777);
+    regular = S_ISREG(st.st_mode);
   }
 #endif
 
-  if (const int err = enterStep(Step::Create)) fail(err);
+  // The directory refuses the temporary file, but the target may be
+  // written: the content goes over it in place at the commit.
+  auto refused = [&](int err) {
+    if ((err == EACCES || err == EPERM) && regular) {
+      inPlace_ = true;
+      return;
+    }
+    fail(err);
+  };
+  if (const int err = enterStep(Step::Create)) {
+    refused(err);
+    return;
+  }
   const std::filesystem::path dir = dest_.parent_path();
   const std::string prefix = "." + utf8(dest_.filename()) + ".";
   for (int attempt = 0;; ++attempt) {
@@ -202,7 +255,8 @@ AtomicWriter::AtomicWriter(std::filesystem::path target) : target_(std::move(tar
     const int err = errno;
     if (err == EINTR || (err == EEXIST && attempt < 100)) continue;
     temp_.clear();
-    fail(err);
+    refused(err);
+    return;
   }
 #ifndef _WIN32
   if (mode >= 0) (void)::fchmod(fd_, static_cast<mode_t>(mode));
@@ -219,6 +273,11 @@ AtomicWriter::~AtomicWriter() {
 }
 
 void AtomicWriter::write(std::string_view bytes) {
+  if (inPlace_) {
+    // Nothing of the target is overwritten before the whole content is here.
+    buffer_.append(bytes);
+    return;
+  }
   if (fd_ < 0) fail(EBADF);
   if (buffer_.size() + bytes.size() > kBufferSize) {
     flushBuffer();
@@ -255,6 +314,10 @@ void AtomicWriter::flushBuffer() {
 }
 
 void AtomicWriter::commit() {
+  if (inPlace_) {
+    commitInPlace();
+    return;
+  }
   if (fd_ < 0) fail(EBADF);
   if (const int err = enterStep(Step::Flush)) fail(err);
   flushBuffer();
@@ -274,6 +337,25 @@ void AtomicWriter::commit() {
 #endif
   committed_ = true;
   syncDirectory(dest_.parent_path());
+}
+
+void AtomicWriter::commitInPlace() {
+  if (committed_) fail(EBADF);
+  if (const int err = enterStep(Step::Create)) fail(err);
+  fd_ = openInPlace(dest_);
+  if (fd_ < 0) fail(errno);
+  const std::size_t size = buffer_.size();
+  if (const int err = reserve(fd_, size)) fail(err);
+
+  if (const int err = enterStep(Step::Flush)) fail(err);
+  flushBuffer();
+  if (truncateTo(fd_, size) != 0) fail(errno);
+
+  if (const int err = enterStep(Step::Sync)) fail(err);
+  if (lowSync(fd_) != 0) fail(errno);
+  const int fd = std::exchange(fd_, -1);
+  if (lowClose(fd) != 0) fail(errno);
+  committed_ = true;
 }
 
 void AtomicWriter::fail(int err) {
@@ -334,6 +416,30 @@ bool isTemporaryName(const std::filesystem::path& path) {
   const std::size_t dot = name.size() - tail;
   if (name[dot] != '.') return false;
   return std::all_of(name.begin() + static_cast<std::ptrdiff_t>(dot) + 1, name.end() - 4, isHexDigit);
+}
+
+int removeLeftoverTemporaries(const std::filesystem::path& dir) {
+  int removed = 0;
+  std::error_code ec;
+  for (std::filesystem::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
+    const std::filesystem::path& path = it->path();
+    std::error_code typeError;
+    if (!isTemporaryName(path) || !it->is_regular_file(typeError)) continue;
+#ifdef _WIN32
+    // A file a running save has open cannot be removed.
+    std::error_code ignored;
+    if (std::filesystem::remove(path, ignored)) ++removed;
+#else
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+    if (fd < 0) continue;
+    if (::flock(fd, LOCK_EX | LOCK_NB) == 0) {
+      std::error_code ignored;
+      if (std::filesystem::remove(path, ignored)) ++removed;
+    }
+    ::close(fd);
+#endif
+  }
+  return removed;
 }
 
 void injectFault(const Fault& fault) {

@@ -4,6 +4,12 @@
 // the target's directory, which is flushed, synced and then renamed over the
 // target. On any failure the target stays whole and the temporary file is
 // removed. Tests can make any step fail.
+//
+// A directory that refuses new files (no write permission) while the target
+// in it may be written still saves: the temporary file cannot be made, so
+// the whole new content is written over the target in place, then flushed
+// and synced. Room for it is claimed first where the file system can, so a
+// full disk refuses the save before the old content is touched.
 #include <cerrno>
 #include <filesystem>
 #include <functional>
@@ -36,13 +42,17 @@ class AtomicWriter {
   AtomicWriter& operator=(const AtomicWriter&) = delete;
 
   void write(std::string_view bytes);  // buffered
-  // Flush, sync, rename over the target, sync the directory.
+  // Flush, sync, rename over the target, sync the directory; or, in place,
+  // open the target, write, cut it to the new length, sync.
   void commit();
   const std::filesystem::path& target() const { return target_; }
+  // Whether the content goes over the target in place (no temporary file).
+  bool inPlace() const { return inPlace_; }
 
  private:
   void flushBuffer();
   void writeAll(std::string_view bytes);  // loops on partial writes and EINTR
+  void commitInPlace();
   [[noreturn]] void fail(int err);
 
   std::filesystem::path target_;
@@ -51,6 +61,7 @@ class AtomicWriter {
   std::string buffer_;
   int fd_ = -1;
   bool committed_ = false;
+  bool inPlace_ = false;
 };
 
 // Writes `bytes` as the whole new content of `path` through AtomicWriter.
@@ -63,7 +74,14 @@ std::string readWholeFile(const std::filesystem::path& path);
 // target's directory; this tells such names apart.
 bool isTemporaryName(const std::filesystem::path& path);
 
+// Removes from `dir` the temporary files that saves of this layer left
+// behind when the process was killed: only names of the layer's own
+// pattern, and none that a running save still holds. Returns how many went.
+int removeLeftoverTemporaries(const std::filesystem::path& dir);
+
 // --- fault injection (tests) ---------------------------------------------------
+// Create: making the temporary file, and opening the target when it is
+// written in place.
 enum class Step { Create, Write, Flush, Sync, Rename };
 struct Fault {
   Step step;

@@ -400,7 +400,10 @@ bool THlavni::event(QEvent* event) {
 }
 
 void THlavni::FormCreate() {
-  // 1. The program directory (set by the constructor).
+  // 1. The program directory (set by the constructor). A save killed
+  // midway left its temporary file there (a large register's is large).
+  files::removeLeftoverTemporaries(AdresarProgramu);
+  files::removeLeftoverTemporaries(AdresarProgramu / "Ses");
   // 2. The code list file, created empty when missing; a failure goes unreported.
   const std::filesystem::path seznam = AdresarProgramu / "Seznam.txt";
   std::error_code ec;

@@ -122,7 +122,7 @@ TEST_F(FileLayerTest, AFailedStepLeavesTheOldTargetWhole) {
     int error;
   };
   const Case cases[] = {
-      {files::Step::Create, 1, EACCES}, {files::Step::Write, 1, ENOSPC}, {files::Step::Write, 2, EIO},
+      {files::Step::Create, 1, EROFS},  {files::Step::Write, 1, ENOSPC}, {files::Step::Write, 2, EIO},
       {files::Step::Write, 3, EFBIG},   {files::Step::Flush, 1, ENOSPC}, {files::Step::Sync, 1, EIO},
       {files::Step::Rename, 1, EXDEV},
   };
@@ -212,6 +212,100 @@ TEST_F(FileLayerTest, AWriteProtectedTargetIsNotReplaced) {
   EXPECT_THROW(files::writeFileAtomically(target_, "new"), files::FileError);
   EXPECT_EQ(slurp(target_), "old");
   EXPECT_EQ(namesIn(dir_), std::vector<std::string>{"Odkaznik.xml"});
+}
+
+// A directory that refuses new files, with the target in it writable: the
+// new content goes over the target in place, whole, in one go at the
+// commit, whether it is longer or shorter than the old one.
+TEST_F(FileLayerTest, ADirectoryThatRefusesNewFilesGetsTheTargetWrittenInPlace) {
+  const std::string longer = noise(3 * 1024 * 1024, 11), shorter = "short";
+  put(target_, noise(5000, 10));
+  ASSERT_EQ(::chmod(target_.c_str(), 0640), 0);
+  struct stat before{};
+  ::stat(target_.c_str(), &before);
+  for (const std::string* content : {&longer, &shorter}) {
+    files::clearFaults();
+    files::injectFault({files::Step::Create, 1, EACCES});
+    std::string seenAtFlush;
+    files::setStepObserver([&](files::Step step) {
+      if (step == files::Step::Flush) seenAtFlush = slurp(target_);
+    });
+    const std::string old = slurp(target_);
+    files::AtomicWriter writer(target_);
+    EXPECT_TRUE(writer.inPlace());
+    writer.write(std::string_view(*content).substr(0, content->size() / 2));
+    writer.write(std::string_view(*content).substr(content->size() / 2));
+    EXPECT_TRUE(slurp(target_) == old);  // nothing overwritten while the content comes
+    writer.commit();
+    files::setStepObserver({});
+    // Room claimed first, the old content still there, then the new one.
+    EXPECT_TRUE(seenAtFlush.compare(0, old.size(), old) == 0);
+    EXPECT_TRUE(slurp(target_) == *content);
+    struct stat after{};
+    ::stat(target_.c_str(), &after);
+    EXPECT_EQ(after.st_ino, before.st_ino);  // the same file, not a new one
+    EXPECT_EQ(after.st_mode & 07777, 0640u);
+    EXPECT_EQ(namesIn(dir_), std::vector<std::string>{"Odkaznik.xml"});
+  }
+
+  // A target that is not there cannot be written in place; nor can one
+  // refused by other errors than permission.
+  files::clearFaults();
+  files::injectFault({files::Step::Create, 1, EACCES});
+  EXPECT_THROW(files::writeFileAtomically(dir_ / "Seznam.txt", "new"), files::FileError);
+  EXPECT_FALSE(fs::exists(dir_ / "Seznam.txt"));
+  files::injectFault({files::Step::Create, 1, EROFS});
+  EXPECT_THROW(files::writeFileAtomically(target_, "new"), files::FileError);
+  EXPECT_EQ(slurp(target_), shorter);
+
+  // Opening the target refused too: the error names it, the file stays.
+  files::clearFaults();
+  files::injectFault({files::Step::Create, 1, EACCES});
+  files::injectFault({files::Step::Create, 2, EACCES});
+  try {
+    files::writeFileAtomically(target_, "new");
+    ADD_FAILURE() << "the write went through";
+  } catch (const files::FileError& e) {
+    EXPECT_EQ(e.what(), files::cannotCreate(target_, EACCES));
+  }
+  EXPECT_EQ(slurp(target_), shorter);
+}
+
+// The real thing, for a user the permissions hold for.
+TEST_F(FileLayerTest, AReadOnlyDirectorySavesItsWritableFilesInPlace) {
+  if (::geteuid() == 0) GTEST_SKIP() << "directory permissions do not hold for the superuser";
+  put(target_, "old");
+  ASSERT_EQ(::chmod(target_.c_str(), 0666), 0);
+  ASSERT_EQ(::chmod(dir_.c_str(), 0555), 0);
+  files::writeFileAtomically(target_, "new content");
+  EXPECT_EQ(slurp(target_), "new content");
+  EXPECT_THROW(files::writeFileAtomically(dir_ / "Seznam.txt", "x"), files::FileError);
+  EXPECT_EQ(namesIn(dir_), std::vector<std::string>{"Odkaznik.xml"});
+}
+
+// A save killed midway leaves its temporary file; the next start removes
+// such files, and only those: other names stay, and so does the temporary
+// file of a save that is still running.
+TEST_F(FileLayerTest, LeftoverTemporaryFilesAreRemovedButNoneInUse) {
+  put(target_, "register");
+  put(dir_ / ".Odkaznik.xml.0123abcd.tmp", noise(100000, 12));
+  put(dir_ / ".Odkaznik.ini.ffff0000.tmp", "x");
+  put(dir_ / ".Odkaznik.xml.tmp", "not ours");
+  put(dir_ / "poznamky.0123abcd.tmp", "not ours");
+  fs::create_directory(dir_ / ".Seznam.txt.00000000.tmp");
+  files::AtomicWriter running(dir_ / "Seznam.txt");
+  running.write("in progress");
+  EXPECT_EQ(files::removeLeftoverTemporaries(dir_), 2);
+  std::vector<std::string> names = namesIn(dir_);
+  ASSERT_EQ(names.size(), 5u);
+  names.erase(std::remove_if(names.begin(), names.end(),
+                             [](const std::string& n) { return n.rfind(".Seznam.txt.", 0) == 0 && n != ".Seznam.txt.00000000.tmp"; }),
+              names.end());
+  EXPECT_EQ(names, (std::vector<std::string>{".Odkaznik.xml.tmp", ".Seznam.txt.00000000.tmp", "Odkaznik.xml",
+                                             "poznamky.0123abcd.tmp"}));
+  running.commit();
+  EXPECT_EQ(slurp(dir_ / "Seznam.txt"), "in progress");
+  EXPECT_EQ(files::removeLeftoverTemporaries(dir_ / "missing"), 0);
 }
 
 TEST_F(FileLayerTest, ReadWholeFileGivesEveryByteOrNamesTheFile) {

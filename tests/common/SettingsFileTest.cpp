@@ -255,6 +255,9 @@ TEST_F(SettingsFileTest, ARefusedWriteThrowsAndLeavesTheFile) {
     SCOPED_TRACE(static_cast<int>(step));
     put(before);
     files::injectFault({step, 1, EACCES});
+    // The directory refusing the temporary file, and the file refusing to
+    // be written in place.
+    if (step == files::Step::Create) files::injectFault({step, 2, EACCES});
     try {
       settings::SettingsFile(path_).writeBool("Formular", "UkladatPozici", false);
       ADD_FAILURE() << "the write went through";

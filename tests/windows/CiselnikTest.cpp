@@ -127,6 +127,8 @@ TEST_F(Ciselnik, AFailedWriteNamesTheFileAndKeepsThePreviousOne) {
     d.show();
     d.Memo1->setPlainText(QStringLiteral("novy"));
     files::injectFault({p.krok, 1, p.chyba});
+    // Refused in place too.
+    if (p.krok == files::Step::Create) files::injectFault({p.krok, 2, p.chyba});
     d.Tl_Ok->click();
     files::clearFaults();
     ASSERT_EQ(person.messages.size(), 1u);

@@ -244,6 +244,19 @@ TEST_F(HlavniTest, ProgramDirectoryThatCannotBeWrittenStillOpensTheRegister) {
   EXPECT_EQ(readFile(dir / "Odkaznik.xml"), old);
 }
 
+TEST_F(HlavniTest, StartRemovesTheTemporaryFilesOfKilledSaves) {
+  writeRegister(2);
+  fs::create_directories(dir / "Ses");
+  for (const char* name : {".Odkaznik.xml.0123abcd.tmp", ".Odkaznik.ini.ffffffff.tmp", "Ses/.Adresy.ses.00000001.tmp",
+                           "poznamka.tmp", ".Odkaznik.xml.tmp"})
+    writeFile(dir / name, "x");
+  auto w = start();
+  EXPECT_EQ(w->CisloZaznamu->text(), "1 z 2");
+  for (const char* gone : {".Odkaznik.xml.0123abcd.tmp", ".Odkaznik.ini.ffffffff.tmp", "Ses/.Adresy.ses.00000001.tmp"})
+    EXPECT_FALSE(fs::exists(dir / gone)) << gone;
+  for (const char* kept : {"poznamka.tmp", ".Odkaznik.xml.tmp"}) EXPECT_TRUE(fs::exists(dir / kept)) << kept;
+}
+
 TEST_F(HlavniTest, ShortcutsWorkWhileTheGridHasTheFocus) {
   writeRegister(2);
   auto w = start();

@@ -159,6 +159,8 @@ TEST_F(VymenaTest, ExportFaultsNameTheFileAndKeepTheRegister) {
     person.fileAnswers = {{path(cil), p.typ - 1}};
     person.answers = {QMessageBox::Yes};  // overwrite
     if (p.vlozena) files::injectFault({p.krok, 1, p.chyba});
+    // Refused in place too.
+    if (p.vlozena && p.krok == files::Step::Create) files::injectFault({p.krok, 2, p.chyba});
     ASSERT_TRUE(THlavni::Spust(w->Akce_ExportDat));
     files::clearFaults();
 
