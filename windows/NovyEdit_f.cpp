@@ -12,6 +12,7 @@
 #include <QPushButton>
 #include <QToolButton>
 #include <algorithm>
+#include <stdexcept>
 
 #include "Dialogy.h"
 #include "Hlavni_f.h"
@@ -147,13 +148,42 @@ TNovyEdit::TNovyEdit(THlavni& hlavni) : QDialog(&hlavni), hlavni_(hlavni) {
 bool TNovyEdit::NovyRezim() const { return windowTitle() == kNovyZaznam; }
 bool TNovyEdit::EditacniRezim() const { return windowTitle() == kEditace; }
 
+namespace {
+
+// The inputs' fields, by name, in the order of the inputs.
+constexpr const char* kPole[4] = {"Nazev", "Http", "Kod", "Popis"};
+
+// "Kod", "Kod a Popis", "Http, Kod a Popis".
+QString Vycet(const QStringList& jmena) {
+  if (jmena.size() < 2) return jmena.join(QString());
+  return jmena.mid(0, jmena.size() - 1).join(QStringLiteral(", ")) + QStringLiteral(" a ") + jmena.back();
+}
+
+}  // namespace
+
 void TNovyEdit::FormCreate() {
   Chranene([this] {
-    const auto& defs = hlavni_.ClientDataSet1.fieldDefs();
-    Pole1->setMaxLength(defs.at(0).width);
-    Pole2->setMaxLength(defs.at(1).width);
-    Pole3->lineEdit()->setMaxLength(defs.at(2).width);
-    Pole4->setMaxLength(defs.at(3).width);
+    // Each input takes its maximum length from the field definition at its
+    // position. A register that lacks a field (a packet written elsewhere,
+    // with fewer fields) gets that input disabled, and the editor says so.
+    const store::RecordStore& data = hlavni_.ClientDataSet1;
+    const auto& defs = data.fieldDefs();
+    QLineEdit* const radky[4] = {Pole1, Pole2, Pole3->lineEdit(), Pole4};
+    QWidget* const vstupy[4] = {Pole1, Pole2, Pole3, Pole4};
+    QStringList chybi;
+    for (int i = 0; i < 4; ++i) {
+      const int pole = data.findField(kPole[i]);
+      if (pole < 0) {
+        vstupy[i]->setEnabled(false);
+        chybi << QLatin1String(kPole[i]);
+        continue;
+      }
+      const std::size_t pozice = static_cast<std::size_t>(i);
+      radky[i]->setMaxLength(pozice < defs.size() ? defs[pozice].width : data.field(pole).width);
+    }
+    if (!chybi.isEmpty())
+      throw std::runtime_error((QStringLiteral("Databáze nemá pole %1; tyto údaje nelze zadat").arg(Vycet(chybi)))
+                                   .toStdString());
   });
   // A code list that cannot be read is reported; the editor opens with an
   // empty list all the same.
@@ -196,13 +226,25 @@ void TNovyEdit::RozmistiPocitadlo() {
 }
 
 void TNovyEdit::NactiZaznam() {
+  if (EditacniRezim() && hlavni_.ClientDataSet1.recordCount() == 0) {
+    // The record just stored left the filtered view, and no other is in
+    // it: nothing is left to edit. What was stored stays stored.
+    ZobrazZpravu(QStringLiteral("Filtru už nevyhovuje žádný záznam. Editace končí."));
+    done(QDialog::Accepted);
+    return;
+  }
   Pocitadlo->setText(hlavni_.CisloZaznamu->text());
   RozmistiPocitadlo();
   const store::RecordStore& data = hlavni_.ClientDataSet1;
-  Pole1->setText(zAnsi(data.text("nazev")));
-  Pole2->setText(zAnsi(data.text("http")));
-  Pole3->setEditText(zAnsi(data.text("kod")));
-  Pole4->setText(zAnsi(data.text("popis")));
+  // A field the register lacks reads as empty.
+  auto text = [&](const char* jmeno) {
+    const int pole = data.findField(jmeno);
+    return pole < 0 ? QString() : zAnsi(data.text(pole));
+  };
+  Pole1->setText(text(kPole[0]));
+  Pole2->setText(text(kPole[1]));
+  Pole3->setEditText(text(kPole[2]));
+  Pole4->setText(text(kPole[3]));
   TBPrvniZaznam->setEnabled(hlavni_.Akce_PrvniZaznam->isEnabled());
   TBPredchazejiciZaznam->setEnabled(hlavni_.Akce_PredchazejiciZaznam->isEnabled());
   TBNasledujiciZaznam->setEnabled(hlavni_.Akce_NasledujiciZaznam->isEnabled());
@@ -221,16 +263,17 @@ void TNovyEdit::UlozZaznam() {
   if (NovyRezim()) {
     data.append();
   } else if (EditacniRezim()) {
+    // No record left to store the inputs in: refused, the inputs kept.
+    if (data.recordCount() == 0) throw std::runtime_error("Filtru už nevyhovuje žádný záznam, změny nelze uložit");
     data.edit();
   }
   // A failure on the way leaves the register browsing, not half-edited.
   try {
     // As the inputs stand: the register cuts each text to its field and drops
-    // trailing spaces.
-    data.setText("nazev", doAnsi(Pole1->text()));
-    data.setText("http", doAnsi(Pole2->text()));
-    data.setText("kod", doAnsi(Pole3->currentText()));
-    data.setText("popis", doAnsi(Pole4->text()));
+    // trailing spaces. A field the register lacks is left out.
+    const QString texty[4] = {Pole1->text(), Pole2->text(), Pole3->currentText(), Pole4->text()};
+    for (int i = 0; i < 4; ++i)
+      if (const int pole = data.findField(kPole[i]); pole >= 0) data.setText(pole, doAnsi(texty[i]));
     data.post();
   } catch (...) {
     if (data.state() == store::StoreState::Append || data.state() == store::StoreState::Edit) data.cancel();

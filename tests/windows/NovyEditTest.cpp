@@ -290,6 +290,78 @@ TEST_F(NovyEdit, TheCounterGrowsWithItsText) {
   EXPECT_LT(d->ToolBar1->geometry().right(), d->OK->x());
 }
 
+TEST_F(NovyEdit, ARegisterWithoutSomeFieldsSaysWhichAndStoresTheOthers) {
+  {
+    auto defs = store::addressFieldDefs();
+    defs.resize(2);  // Nazev and Http only
+    store::RecordStore s;
+    s.createEmpty(defs);
+    s.append();
+    s.setText("nazev", "Prvni");
+    s.post();
+    s.saveToFile(dir / "Odkaznik.xml");
+  }
+  THlavni& h = start();
+  h.ZobrazDialogUloz = false;
+  {
+    auto d = open(TNovyEdit::kEditace);
+    ASSERT_EQ(person.messages.size(), 1u);
+    EXPECT_EQ(person.messages[0].text, "Databáze nemá pole Kod a Popis; tyto údaje nelze zadat.");
+    EXPECT_EQ(person.messages[0].icon, QMessageBox::Critical);
+    EXPECT_EQ(d->Pole1->text(), "Prvni");
+    EXPECT_EQ(d->Pole1->maxLength(), 80);
+    EXPECT_FALSE(d->Pole3->isEnabled());
+    EXPECT_FALSE(d->Pole4->isEnabled());
+    QTest::keyClicks(d->Pole2, "http://a.cz");
+    d->OK->click();
+    EXPECT_FALSE(d->isVisible());
+    EXPECT_EQ(current("http"), "http://a.cz");
+  }
+  auto d = open(TNovyEdit::kNovyZaznam);
+  QTest::keyClicks(d->Pole1, "Druhy");
+  d->OK->click();
+  EXPECT_EQ(h.ClientDataSet1.recordCount(), 2);
+  EXPECT_EQ(current("nazev"), "Druhy");
+  EXPECT_EQ(person.messages.size(), 2u);  // each opening says it, nothing else
+}
+
+TEST_F(NovyEdit, AFilteredViewEmptiedFromTheEditorEndsTheEditingWithTheEditStored) {
+  THlavni& h = startWithCodes(3);
+  h.FiltrPole = 2;  // Kod contains "k2": the second record only
+  h.FiltrVyraz = "k2";
+  h.ClientDataSet1.setFiltered(true);
+  ASSERT_EQ(h.ClientDataSet1.recordCount(), 1);
+  auto d = open(TNovyEdit::kEditace);
+  d->Pole3->setEditText("X");
+  QTest::keyClicks(d->Pole4, "popis");
+  person.answers = {QMessageBox::Yes};
+  // Stored, the record leaves the view, and no record is left to go to.
+  QTest::keyClick(d->Pole1, Qt::Key_End, Qt::ShiftModifier);
+  EXPECT_EQ(questions(), 1);
+  EXPECT_FALSE(d->isVisible());
+  EXPECT_EQ(d->result(), QDialog::Accepted);
+  EXPECT_EQ(person.texts().back(), "Filtru už nevyhovuje žádný záznam. Editace končí.");
+  h.ClientDataSet1.setFiltered(false);
+  h.ClientDataSet1.setRecNo(2);
+  EXPECT_EQ(current("kod"), "X");
+  EXPECT_EQ(current("popis"), "popis");
+
+  // Should the editor still stand on an empty view, a save is refused
+  // clearly and the inputs stay.
+  h.ClientDataSet1.setFiltered(true);
+  ASSERT_EQ(h.ClientDataSet1.recordCount(), 0);
+  TNovyEdit e(*w);
+  e.setWindowTitle(TNovyEdit::kEditace);
+  e.Pole1->setText("psano");
+  e.OK->setEnabled(true);
+  person.messages.clear();
+  person.answers = {QMessageBox::Yes};
+  e.OK->click();
+  EXPECT_EQ(person.texts().back(), "Filtru už nevyhovuje žádný záznam, změny nelze uložit.");
+  EXPECT_EQ(e.Pole1->text(), "psano");
+  EXPECT_EQ(h.ClientDataSet1.state(), store::StoreState::Browse);
+}
+
 TEST_F(NovyEdit, TheCommandsOpenTheirModes) {
   THlavni& h = startWithCodes(2);
   h.ClientDataSet1.last();
