@@ -1,5 +1,6 @@
 #include "Seam.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QClipboard>
 #include <QDesktopServices>
@@ -7,19 +8,45 @@
 #include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScreen>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace seam {
 namespace {
 
+// A message box that puts what it says on the clipboard on Ctrl+C, laid out
+// as a Windows message box lays it out (caption, text, buttons between
+// dashed lines), so that a person can paste what the program told them.
+class MessageBox final : public QMessageBox {
+ public:
+  using QMessageBox::QMessageBox;
+
+ protected:
+  void keyPressEvent(QKeyEvent* e) override {
+    if (!e->matches(QKeySequence::Copy)) {
+      QMessageBox::keyPressEvent(e);
+      return;
+    }
+    const QString line = QStringLiteral("---------------------------\r\n");
+    // The buttons in the order the person sees them.
+    QList<QAbstractButton*> shown = buttons();
+    std::sort(shown.begin(), shown.end(), [](QAbstractButton* a, QAbstractButton* b) { return a->x() < b->x(); });
+    QString buttonTexts;
+    for (QAbstractButton* b : shown) buttonTexts += b->text().remove(u'&') + QStringLiteral("   ");
+    QGuiApplication::clipboard()->setText(line + windowTitle() + QStringLiteral("\r\n") + line + text() +
+                                          QStringLiteral("\r\n") + line + buttonTexts + QStringLiteral("\r\n") + line);
+  }
+};
+
 class RealInteraction final : public Interaction {
  public:
   QMessageBox::StandardButton message(QWidget* parent, const MessageRequest& r) override {
-    QMessageBox box(r.icon, r.caption, r.text, r.buttons, parent);
+    MessageBox box(r.icon, r.caption, r.text, r.buttons, parent);
     if (r.defaultButton != QMessageBox::NoButton) box.setDefaultButton(r.defaultButton);
     if (r.buttons & QMessageBox::Cancel) box.setEscapeButton(QMessageBox::Cancel);
     return static_cast<QMessageBox::StandardButton>(box.exec());
