@@ -8,6 +8,7 @@ packages=(
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   fonts-dejavu-core fonts-liberation2
   clang libclang-rt-14-dev
+  xvfb openbox xdotool xclip x11-utils
 )
 missing=()
 for p in "${packages[@]}"; do
