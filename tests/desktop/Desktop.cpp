@@ -7,6 +7,7 @@
 #include <csignal>
 #include <fstream>
 #include <iostream>
+#include <optional>
 #include <stdexcept>
 #include <sys/prctl.h>
 
@@ -306,28 +307,68 @@ void DesktopTest::quit(const std::source_location& where) {
   waitForExit(kLimitMs, where);
 }
 
-Window DesktopTest::activeWindow() const {
+Window DesktopTest::describeWindow(const QString& id) const {
   Window w;
-  const ToolResult a = display->run(QStringLiteral("xdotool"), {"getactivewindow"});
-  if (a.code != 0) return w;
-  w.id = QString::fromUtf8(a.out).trimmed();
-  if (w.id.isEmpty()) return w;
-  const ToolResult n = display->run(QStringLiteral("xdotool"), {"getwindowname", w.id});
+  const ToolResult n = display->run(QStringLiteral("xdotool"), {"getwindowname", id});
+  if (n.code != 0) return w;  // gone
+  w.id = id;
   w.title = QString::fromUtf8(n.out);
   if (w.title.endsWith(QLatin1Char('\n'))) w.title.chop(1);
-  const ToolResult t = display->run(QStringLiteral("xprop"), {"-id", w.id, "-notype", "_NET_WM_WINDOW_TYPE"});
+  const ToolResult t = display->run(QStringLiteral("xprop"), {"-id", id, "-notype", "_NET_WM_WINDOW_TYPE"});
   w.dialog = t.out.contains("_NET_WM_WINDOW_TYPE_DIALOG");
   return w;
+}
+
+Window DesktopTest::activeWindow() const {
+  const ToolResult a = display->run(QStringLiteral("xdotool"), {"getactivewindow"});
+  const QString id = QString::fromUtf8(a.out).trimmed();
+  // 0, or a window that no longer exists: no window has the focus.
+  if (a.code != 0 || id.isEmpty() || id == QLatin1String("0")) return {};
+  return describeWindow(id);
+}
+
+std::optional<Window> DesktopTest::mainWindowAlone() const {
+  const ToolResult shown = display->run(QStringLiteral("xdotool"),
+                                        {"search", "--onlyvisible", "--pid", QString::number(program.processId())});
+  std::optional<Window> main;
+  for (const QString& id : QString::fromUtf8(shown.out).split(QLatin1Char('\n'), Qt::SkipEmptyParts)) {
+    const Window w = describeWindow(id);
+    if (w.dialog) return std::nullopt;
+    if (w.title == QLatin1String("Odkaznik")) main = w;
+  }
+  return main;
+}
+
+void DesktopTest::FocusRecovery::noFocus(DesktopTest& test) {
+  // When a message box and the dialog under it close at once, openbox can
+  // leave no window with the focus for good. A person then clicks the
+  // window that is left; so does the test, once, on its title bar. A moment
+  // without focus while windows come and go is normal: only a second of it
+  // counts.
+  if (clicked) return;
+  if (!lost.isValid()) lost.start();
+  if (lost.elapsed() < 1000) return;
+  if (const std::optional<Window> main = test.mainWindowAlone()) {
+    clicked = true;
+    std::cerr << "No window had the focus, the main window alone shown: a click on its title bar.\n";
+    test.clickTitle(*main);
+  }
 }
 
 Window DesktopTest::waitForWindow(const QString& title, bool dialog, int limitMs, const std::source_location& where) {
   Window w;
   bool ended = false;
+  FocusRecovery recovery;
   const bool there = waitUntil([&] {
     ended = program.state() == QProcess::NotRunning;
     if (ended) return true;
     w = activeWindow();
-    return !w.id.isEmpty() && w.title == title && w.dialog == dialog;
+    if (!w.id.isEmpty()) {
+      recovery.focus();
+      return w.title == title && w.dialog == dialog;
+    }
+    if (!dialog) recovery.noFocus(*this);
+    return false;
   }, limitMs);
   Window wanted{QStringLiteral("?"), title, dialog};
   if (ended)
@@ -342,10 +383,16 @@ Window DesktopTest::waitForMainWindow(int limitMs, const std::source_location& w
 
 Window DesktopTest::waitUntilGone(const Window& gone, const std::source_location& where) {
   Window w;
+  FocusRecovery recovery;
   const bool changed = waitUntil([&] {
     if (program.state() == QProcess::NotRunning) return true;
     w = activeWindow();
-    return !w.id.isEmpty() && w.id != gone.id;
+    if (w.id.isEmpty()) {
+      recovery.noFocus(*this);
+      return false;
+    }
+    recovery.focus();
+    return w.id != gone.id;
   });
   if (!changed) fail(gone.describe() + " did not close", where);
   return w;
@@ -416,6 +463,22 @@ void DesktopTest::click(const Window& w, int x, int y) {
   const ToolResult r = display->run(QStringLiteral("xdotool"), {"mousemove", "--sync", "--window", w.id,
                                                                 QString::number(x), QString::number(y), "click", "1"});
   if (r.code != 0) fail("xdotool click: " + r.err.toStdString(), std::source_location::current());
+}
+
+void DesktopTest::clickTitle(const Window& w) {
+  // The client area's place on the screen; the title bar is just above it.
+  const ToolResult info = display->run(QStringLiteral("xwininfo"), {"-id", w.id});
+  int x = -1, y = -1, width = 0;
+  for (QString line : QString::fromUtf8(info.out).split(QLatin1Char('\n'))) {
+    line = line.trimmed();
+    const QString value = line.section(QLatin1Char(':'), 1).trimmed();
+    if (line.startsWith(QLatin1String("Absolute upper-left X:"))) x = value.toInt();
+    if (line.startsWith(QLatin1String("Absolute upper-left Y:"))) y = value.toInt();
+    if (line.startsWith(QLatin1String("Width:"))) width = value.toInt();
+  }
+  if (info.code != 0 || x < 0 || y < 10) return;
+  display->run(QStringLiteral("xdotool"),
+               {"mousemove", "--sync", QString::number(x + width / 2), QString::number(y - 8), "click", "1"});
 }
 
 void DesktopTest::clearClipboard() {

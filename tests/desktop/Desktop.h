@@ -6,6 +6,7 @@
 // program did is read from the files it writes and from the clipboard
 // (xclip). Every wait polls for a state with a generous limit, which only a
 // hang reaches.
+#include <QElapsedTimer>
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QString>
@@ -15,6 +16,7 @@
 #include <functional>
 #include <gtest/gtest.h>
 #include <memory>
+#include <optional>
 #include <ostream>
 #include <source_location>
 #include <string>
@@ -122,7 +124,11 @@ class DesktopTest : public ::testing::Test {
   void quit(const std::source_location& where = std::source_location::current());
 
   // --- windows ---------------------------------------------------------------
+  // The window with the focus; an empty id when no window has it.
   Window activeWindow() const;
+  Window describeWindow(const QString& id) const;  // empty id: no such window
+  // The main window, when it is the only window the program shows.
+  std::optional<Window> mainWindowAlone() const;
   // Waits until the window with the focus has this title and kind; fails at
   // once when the program ends.
   Window waitForWindow(const QString& title, bool dialog, int limitMs = kLimitMs,
@@ -148,6 +154,15 @@ class DesktopTest : public ::testing::Test {
   void key(const QString& name) { keys({name}); }
   void type(const QString& ascii);
   void click(const Window& w, int x, int y);
+  void clickTitle(const Window& w);
+  // Within one wait: clicks the main window's title when no window has had
+  // the focus for a while and the main window is the only one shown.
+  struct FocusRecovery {
+    QElapsedTimer lost;
+    bool clicked = false;
+    void focus() { lost.invalidate(); }
+    void noFocus(DesktopTest& test);
+  };
   void clearClipboard();
   QString clipboard() const;
   // Ctrl+C in the main window: the current record as the program copies it.
