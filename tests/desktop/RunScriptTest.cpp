@@ -51,9 +51,11 @@ TEST_F(RunScript, BuildsAndStartsTheProgramFromACompleteProgramDirectory) {
   const std::set<std::string> shipped = names(source / "resources" / "Ses");
   EXPECT_EQ(shipped.size(), 3u);
   EXPECT_EQ(names(program / "Ses"), shipped);
-  for (const std::string& name : shipped)
-    if (fs::exists(program / "Ses" / name))
+  for (const std::string& name : shipped) {
+    if (fs::exists(program / "Ses" / name)) {
       EXPECT_TRUE(readFile(program / "Ses" / name) == readFile(source / "resources" / "Ses" / name))
           << "Ses/" << name << " is not the shipped template";
+    }
+  }
   EXPECT_TRUE(fs::is_regular_file(program / "translations" / "qtbase_cs.qm"));
 }
