@@ -217,8 +217,23 @@ std::string Window::describe() const {
 
 // --- DesktopTest ------------------------------------------------------------------
 
+namespace {
+
+// Where a failing test leaves the picture of its screen, without extension.
+fs::path failurePicture() {
+  const ::testing::TestInfo* info = ::testing::UnitTest::GetInstance()->current_test_info();
+  return fs::path(ODK_FAILURE_DIR) / (std::string(info->test_suite_name()) + "." + info->name());
+}
+
+}  // namespace
+
 void DesktopTest::SetUp() {
   ASSERT_TRUE(root_.isValid());
+  // A picture from an earlier failure would tell about another run.
+  for (const char* ext : {".png", ".xwd"}) {
+    std::error_code ec;
+    fs::remove(failurePicture().string() + ext, ec);
+  }
   display = std::make_unique<Display>();
 
   const fs::path r = fs::canonical(root_.path().toStdString());
@@ -240,10 +255,8 @@ void DesktopTest::SetUp() {
 
 void DesktopTest::TearDown() {
   if (HasFailure() && display) {
-    const ::testing::TestInfo* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    const fs::path shots = ODK_FAILURE_DIR;
-    fs::create_directories(shots);
-    const fs::path shot = shots / (std::string(info->test_suite_name()) + "." + info->name());
+    const fs::path shot = failurePicture();
+    fs::create_directories(shot.parent_path());
     if (display->screenshot(shot))
       std::cerr << "The screen at the failure: " << shot.string() << ".*\n";
     else
