@@ -1,5 +1,6 @@
 #include "Seam.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QClipboard>
 #include <QCoreApplication>
@@ -9,6 +10,7 @@
 #include <QEventLoop>
 #include <QFileDialog>
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProcess>
@@ -16,6 +18,7 @@
 #include <QScreen>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <memory>
 
 #include "BusyCursor.h"
@@ -66,10 +69,34 @@ bool spustOtevirac(const QString& program, const QUrl& url) {
 }
 #endif
 
+// A message box that puts what it says on the clipboard on Ctrl+C, laid out
+// as a Windows message box lays it out (caption, text, buttons between
+// dashed lines), so that a person can paste what the program told them.
+class MessageBox final : public QMessageBox {
+ public:
+  using QMessageBox::QMessageBox;
+
+ protected:
+  void keyPressEvent(QKeyEvent* e) override {
+    if (!e->matches(QKeySequence::Copy)) {
+      QMessageBox::keyPressEvent(e);
+      return;
+    }
+    const QString line = QStringLiteral("---------------------------\r\n");
+    // The buttons in the order the person sees them.
+    QList<QAbstractButton*> shown = buttons();
+    std::sort(shown.begin(), shown.end(), [](QAbstractButton* a, QAbstractButton* b) { return a->x() < b->x(); });
+    QString buttonTexts;
+    for (QAbstractButton* b : shown) buttonTexts += b->text().remove(u'&') + QStringLiteral("   ");
+    QGuiApplication::clipboard()->setText(line + windowTitle() + QStringLiteral("\r\n") + line + text() +
+                                          QStringLiteral("\r\n") + line + buttonTexts + QStringLiteral("\r\n") + line);
+  }
+};
+
 class RealInteraction final : public Interaction {
  public:
   QMessageBox::StandardButton message(QWidget* parent, const MessageRequest& r) override {
-    QMessageBox box(r.icon, r.caption, r.text, r.buttons, parent);
+    MessageBox box(r.icon, r.caption, r.text, r.buttons, parent);
     if (r.defaultButton != QMessageBox::NoButton) box.setDefaultButton(r.defaultButton);
     if (r.buttons & QMessageBox::Cancel) box.setEscapeButton(QMessageBox::Cancel);
     return static_cast<QMessageBox::StandardButton>(box.exec());

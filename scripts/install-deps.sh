@@ -9,6 +9,7 @@ packages=(
   fonts-dejavu-core fonts-liberation2
   xdg-utils
   clang libclang-rt-14-dev
+  xvfb openbox xdotool xclip x11-utils
 )
 missing=()
 for p in "${packages[@]}"; do
