@@ -50,6 +50,15 @@ void NastavTlacitkaDialogu(QDialog* dialog, QPushButton* vychozi) {
   } else {
     dialog->installEventFilter(new BezVychozihoTlacitka(dialog));
   }
+  QObject::connect(dialog, &QDialog::finished, dialog, [dialog] { VratZamer(dialog->parentWidget()); });
+}
+
+void VratZamer(QWidget* vlastnik) {
+  // A window manager can lose the focus between two windows closing at
+  // once (a question, then the dialog it was asked over), leaving no
+  // window with it; the window under them asks for it, as the desktop
+  // gives it back to a dialog's owner.
+  if (QWidget* okno = vlastnik ? vlastnik->window() : nullptr; okno && okno->isVisible()) okno->activateWindow();
 }
 
 void ZamerNaPrvni(std::initializer_list<QWidget*> poradi) {

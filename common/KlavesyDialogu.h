@@ -10,8 +10,13 @@ class QPushButton;
 class QWidget;
 
 // Every push button of `dialog` takes Enter while it has the focus;
-// `vychozi` (may be null) is the default button.
+// `vychozi` (may be null) is the default button. When the dialog closes,
+// the window it was opened over takes the focus back.
 void NastavTlacitkaDialogu(QDialog* dialog, QPushButton* vychozi);
+
+// The window of `vlastnik` (may be null) takes the focus back after a
+// dialog or message box over it has closed.
+void VratZamer(QWidget* vlastnik);
 
 // Puts the focus on the first control of `poradi` (the dialog's tab order)
 // that can take it: enabled and not hidden. A group of radio items takes it

@@ -23,6 +23,7 @@
 
 #include "BusyCursor.h"
 #include "DialogUlozeni.h"
+#include "KlavesyDialogu.h"
 
 namespace seam {
 namespace {
@@ -99,7 +100,9 @@ class RealInteraction final : public Interaction {
     MessageBox box(r.icon, r.caption, r.text, r.buttons, parent);
     if (r.defaultButton != QMessageBox::NoButton) box.setDefaultButton(r.defaultButton);
     if (r.buttons & QMessageBox::Cancel) box.setEscapeButton(QMessageBox::Cancel);
-    return static_cast<QMessageBox::StandardButton>(box.exec());
+    const auto answer = static_cast<QMessageBox::StandardButton>(box.exec());
+    VratZamer(parent);
+    return answer;
   }
 
   std::optional<QString> input(QWidget* parent, const InputRequest& r) override {
