@@ -58,4 +58,5 @@ TEST_F(RunScript, BuildsAndStartsTheProgramFromACompleteProgramDirectory) {
     }
   }
   EXPECT_TRUE(fs::is_regular_file(program / "translations" / "qtbase_cs.qm"));
+  EXPECT_TRUE(fs::is_regular_file(program / "translations" / "odkaznik_cs.qm"));
 }
