@@ -32,6 +32,17 @@ class NovyEdit : public Registr {
     return d;
   }
 
+  // A register of one record with these fields, its name and code as given.
+  void writeOne(const std::vector<store::FieldDef>& defs, const std::string& nazev, const std::string& kod = {}) {
+    store::RecordStore s;
+    s.createEmpty(defs);
+    s.append();
+    s.setText("nazev", nazev);
+    if (!kod.empty()) s.setText("kod", kod);
+    s.post();
+    s.saveToFile(dir / "Odkaznik.xml");
+  }
+
   int questions() const {
     int n = 0;
     for (const auto& m : person.messages)
@@ -254,15 +265,7 @@ TEST_F(NovyEdit, EveryByteOfARecordSurvivesAnEditOfAnotherField) {
   // in the name; only the description is edited.
   std::string nazev = "a\x81" "b\x83" "c\x88" "d\x90" "e\x98" "f";
   for (int b = 0x80; b < 0xA0; ++b) nazev += static_cast<char>(b);
-  {
-    store::RecordStore s;
-    s.createEmpty(store::addressFieldDefs());
-    s.append();
-    s.setText("nazev", nazev);
-    s.setText("kod", "\x90\x98");
-    s.post();
-    s.saveToFile(dir / "Odkaznik.xml");
-  }
+  writeOne(store::addressFieldDefs(), nazev, "\x90\x98");
   THlavni& h = start();
   h.ZobrazDialogUloz = false;
   auto d = open(TNovyEdit::kEditace);
@@ -291,16 +294,9 @@ TEST_F(NovyEdit, TheCounterGrowsWithItsText) {
 }
 
 TEST_F(NovyEdit, ARegisterWithoutSomeFieldsSaysWhichAndStoresTheOthers) {
-  {
-    auto defs = store::addressFieldDefs();
-    defs.resize(2);  // Nazev and Http only
-    store::RecordStore s;
-    s.createEmpty(defs);
-    s.append();
-    s.setText("nazev", "Prvni");
-    s.post();
-    s.saveToFile(dir / "Odkaznik.xml");
-  }
+  auto defs = store::addressFieldDefs();
+  defs.resize(2);  // Nazev and Http only
+  writeOne(defs, "Prvni");
   THlavni& h = start();
   h.ZobrazDialogUloz = false;
   {
