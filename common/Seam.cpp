@@ -73,7 +73,7 @@ bool spustOtevirac(const QString& program, const QUrl& url) {
 // A message box that puts what it says on the clipboard on Ctrl+C, laid out
 // as a Windows message box lays it out (caption, text, buttons between
 // dashed lines), so that a person can paste what the program told them.
-class MessageBox final : public QMessageBox {
+class OknoZpravy final : public QMessageBox {
  public:
   using QMessageBox::QMessageBox;
 
@@ -97,7 +97,7 @@ class MessageBox final : public QMessageBox {
 class RealInteraction final : public Interaction {
  public:
   QMessageBox::StandardButton message(QWidget* parent, const MessageRequest& r) override {
-    MessageBox box(r.icon, r.caption, r.text, r.buttons, parent);
+    OknoZpravy box(r.icon, r.caption, r.text, r.buttons, parent);
     if (r.defaultButton != QMessageBox::NoButton) box.setDefaultButton(r.defaultButton);
     if (r.buttons & QMessageBox::Cancel) box.setEscapeButton(QMessageBox::Cancel);
     const auto answer = static_cast<QMessageBox::StandardButton>(box.exec());
