@@ -73,8 +73,7 @@ int main(int argc, char** argv) {
   row("search that finds nothing (Nazev, whole value)",
       seconds([&] { found = w.NajdiZaznam("Nazev", "neexistuje", true); }));
 
-  w.FiltrPole = 0;
-  w.FiltrVyraz = "praha";
+  w.StavPohledu.NastavFiltr(0, "praha");
   row("filter switched on (Nazev contains \"praha\")", seconds([&] { w.ClientDataSet1.setFiltered(true); }));
   const int passed = w.ClientDataSet1.recordCount();
   row("filter switched off", seconds([&] { w.ClientDataSet1.setFiltered(false); }));

@@ -224,6 +224,11 @@ void lowerInPlace(std::string& text) {
   for (char& ch : text) ch = static_cast<char>(kLower[static_cast<unsigned char>(ch)]);
 }
 
+void lowerInto(std::string& out, std::string_view text) {
+  out.resize(text.size());
+  for (std::size_t i = 0; i < text.size(); ++i) out[i] = static_cast<char>(kLower[static_cast<unsigned char>(text[i])]);
+}
+
 std::string lowered(std::string_view text) {
   std::string out(text);
   lowerInPlace(out);

@@ -34,5 +34,8 @@ bool isValidUtf8(std::string_view bytes);
 unsigned char lower(unsigned char c);
 void lowerInPlace(std::string& text);
 std::string lowered(std::string_view text);
+// `text` lower-cased into `out`, whose memory is reused: for walks over
+// every record.
+void lowerInto(std::string& out, std::string_view text);
 
 }  // namespace cp1250

@@ -707,6 +707,14 @@ void RecordStore::setSortLocale(std::string locale) {
 
 void RecordStore::setFilterPredicate(std::function<bool()> predicate) { impl_->predicate = std::move(predicate); }
 
+void RecordStore::setContainsFilter(int listPos, std::string needle) {
+  const int def = checkedDef(listPos);
+  impl_->predicate = [this, def, needle = std::move(needle), lowered = std::string()]() mutable {
+    cp1250::lowerInto(lowered, currentValue(def).value_or(""));
+    return lowered.find(needle) != std::string::npos;
+  };
+}
+
 void RecordStore::setFiltered(bool on) {
   requireBrowse();
   Impl& d = *impl_;

@@ -106,6 +106,12 @@ class RecordStore {
   // The predicate reads the record under test through text()/hasValue();
   // it must not move, change or notify.
   void setFilterPredicate(std::function<bool()> predicate);
+  // The filter as a value: the records whose field at list position
+  // `listPos` contains `needle`, letters compared through the code page's
+  // lower-casing (`needle` is lower-cased already). The field is kept, not
+  // its position: moving fields does not change the condition. Replaces
+  // the predicate; setFiltered(true) applies it.
+  void setContainsFilter(int listPos, std::string needle);
   void setFiltered(bool on);
   bool filtered() const { return filtered_; }
   // The locale whose linguistic order sorts the texts; empty: the user's
@@ -172,6 +178,43 @@ class RecordStore {
   std::uint64_t changeCount_ = 0;
   std::uint64_t viewGeneration_ = 0;
   std::string indexFieldNames_;
+};
+
+// Notifications frozen while a routine walks many records, released on every
+// way out: the release sends the one notification after which the bound
+// controls show where the walk stopped.
+class FrozenNotifications {
+ public:
+  explicit FrozenNotifications(RecordStore& data) : data_(data) { data_.freezeNotifications(); }
+  ~FrozenNotifications() { data_.releaseNotifications(); }
+  FrozenNotifications(const FrozenNotifications&) = delete;
+  FrozenNotifications& operator=(const FrozenNotifications&) = delete;
+
+ private:
+  RecordStore& data_;
+};
+
+// A walk that comes back: notifications frozen, and the record current at
+// the start current again on every way out (a record gone meanwhile leaves
+// the walk where it stopped), before the one notification.
+class WalkAndReturn {
+ public:
+  explicit WalkAndReturn(RecordStore& data) : frozen_(data), data_(data), back_(data.bookmark()) {}
+  ~WalkAndReturn() {
+    try {
+      data_.gotoBookmark(back_);
+    } catch (...) {
+      // The record is gone: nothing to return to.
+    }
+    data_.freeBookmark(back_);
+  }
+  WalkAndReturn(const WalkAndReturn&) = delete;
+  WalkAndReturn& operator=(const WalkAndReturn&) = delete;
+
+ private:
+  FrozenNotifications frozen_;  // released last, after the return
+  RecordStore& data_;
+  RecordStore::Bookmark back_;
 };
 
 }  // namespace store

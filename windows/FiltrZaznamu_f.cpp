@@ -6,13 +6,12 @@
 #include <QPushButton>
 
 #include "BusyCursor.h"
-#include "CodePage.h"
 #include "Dialogy.h"
-#include "Hlavni_f.h"
 #include "KlavesyDialogu.h"
 #include "SeznamKodu.h"
 #include "Texty.h"
 #include "VyberPole.h"
+#include "ViewState.h"
 #include "Vstupy.h"
 #include "Zpravy.h"
 
@@ -23,7 +22,8 @@ QString OrizniPodminku(const QString& text) {
   return text.mid(zacatek, konec - zacatek);
 }
 
-TFiltrZaznamu::TFiltrZaznamu(THlavni* hlavni) : QDialog(hlavni), hlavni_(hlavni) {
+TFiltrZaznamu::TFiltrZaznamu(store::ViewState& stav, std::filesystem::path seznam, QWidget* parent)
+    : QDialog(parent), stav_(stav), seznam_(std::move(seznam)) {
   setObjectName(QStringLiteral("FiltrZaznamu"));
   setWindowTitle(QStringLiteral("Filtr"));
   NastavDialog(this, 408, 165);
@@ -69,12 +69,12 @@ TFiltrZaznamu::TFiltrZaznamu(THlavni* hlavni) : QDialog(hlavni), hlavni_(hlavni)
 }
 
 void TFiltrZaznamu::FormCreate() {
-  Rg_VybranePole->NaplnPoli(hlavni_->ClientDataSet1);
+  Rg_VybranePole->NaplnPoli(stav_.data());
   Rg_VybranePole->setItemIndex(0);
   // A code list that cannot be read is reported; the dialog still opens,
   // with no codes and Filtr disabled like any fresh dialog.
   Chranene([this] {
-    for (const std::string& kod : ciselnik::NactiSeznamKodu(hlavni_->AdresarProgramu / "Seznam.txt"))
+    for (const std::string& kod : ciselnik::NactiSeznamKodu(seznam_))
       CBox_Seznam->addItem(zAnsi(kod));
   });
   CBox_Seznam->setCurrentIndex(-1);
@@ -105,25 +105,9 @@ void TFiltrZaznamu::Tl_FiltrClick() {
     Ed_PodminkaFiltru->setFocus();
     return;
   }
-  const int pole = Rg_VybranePole->ItemIndex();
   {
     KurzorCekani kurzor;
-    // A filter that could not be switched on leaves the condition in force
-    // as it was, so that records stored later are tested by the condition
-    // the grid shows.
-    const std::int32_t puvodniPole = hlavni_->FiltrPole;
-    std::string puvodniVyraz = hlavni_->FiltrVyraz;
-    hlavni_->FiltrPole = pole;
-    hlavni_->FiltrVyraz = cp1250::lowered(doAnsi(podminka));
-    try {
-      hlavni_->ClientDataSet1.setFiltered(true);
-    } catch (...) {
-      hlavni_->FiltrPole = puvodniPole;
-      hlavni_->FiltrVyraz = std::move(puvodniVyraz);
-      throw;
-    }
-    hlavni_->ParametrFiltru->setText(QStringLiteral("Filtr : ") + podminka + QStringLiteral(" v poli ") +
-                                     Rg_VybranePole->Polozka(pole));
+    stav_.Filtruj(Rg_VybranePole->ItemIndex(), doAnsi(podminka));
   }
   accept();
 }

@@ -3,18 +3,21 @@
 // field contains the condition, ignoring case; for the third field the
 // codes of the code list can be picked into the condition.
 #include <QDialog>
+#include <filesystem>
 
 class QComboBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
-class THlavni;
 class TVyberPole;
+namespace store { class ViewState; }
 
 class TFiltrZaznamu : public QDialog {
   Q_OBJECT
  public:
-  explicit TFiltrZaznamu(THlavni* hlavni);
+  // Filters the view of `stav`; the codes come from the code list file
+  // `seznam`; `parent` owns the dialog.
+  TFiltrZaznamu(store::ViewState& stav, std::filesystem::path seznam, QWidget* parent);
 
   TVyberPole* Rg_VybranePole = nullptr;
   QLabel* PopiskaVyrazu = nullptr;
@@ -31,7 +34,8 @@ class TFiltrZaznamu : public QDialog {
   void StornoClick();
 
  private:
-  THlavni* hlavni_;
+  store::ViewState& stav_;
+  std::filesystem::path seznam_;
 };
 
 // The condition without the characters of code 32 or below at either end.

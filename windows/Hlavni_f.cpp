@@ -62,12 +62,10 @@ THlavni::THlavni(const QString& adresarProgramu, QWidget* parent) : QMainWindow(
   layout->addWidget(SpodniNastrojPanel);
   setCentralWidget(central);
 
-  connect(DBGrid1, &TMrizka::sloupecPresunut, this, [this](int from, int to) {
-    Chranene([&] {
-      ClientDataSet1.moveField(from, to);
-      PolePresunuto(from, to);
-    });
-  });
+  // A dragged column moves its field; the sort state and the filter's field
+  // go along.
+  connect(DBGrid1, &TMrizka::sloupecPresunut, this,
+          [this](int from, int to) { Chranene([&] { StavPohledu.PresunPole(from, to); }); });
   connect(DBGrid1->titulky(), &TitulkyMrizky::vykresleno, this, [this](QPainter* p) { KresliZnackuTrideni(*p); });
 
   connect(DBGrid1, &QAbstractItemView::doubleClicked, this, [this] { Chranene([this] { Akce_SpustitExecute(); }); });
@@ -75,7 +73,7 @@ THlavni::THlavni(const QString& adresarProgramu, QWidget* parent) : QMainWindow(
           [this](int column) { Chranene([&] { DBGrid1TitleClick(column); }); });
 
   listener_ = ClientDataSet1.addDataChangeListener([this] { DataSource1DataChange(); });
-  ClientDataSet1.setFilterPredicate([this] { return ClientDataSet1FilterRecord(); });
+  pohledListener_ = StavPohledu.addListener([this] { ZmenaPohledu(); });
 
   AdresarProgramu = std::filesystem::path(
       (adresarProgramu.isEmpty() ? QCoreApplication::applicationDirPath() : adresarProgramu).toStdU16String());
@@ -92,6 +90,7 @@ THlavni::~THlavni() {
     }
   }
   ClientDataSet1.removeDataChangeListener(listener_);
+  StavPohledu.removeListener(pohledListener_);
   // The grid reads the store: it goes before the store does (members die
   // before the widget base class deletes its children).
   delete takeCentralWidget();
@@ -435,9 +434,8 @@ void THlavni::FormCreate() {
     ClientDataSet1.saveToFile(SouborDatabaze());
   }
 
-  // 5. Natural order.
-  SetridenoPodle = -1;
-  PopiskaSetrideno->setText(QStringLiteral("Setříděno podle : výchozí"));
+  // 5. Natural order (the sort label follows).
+  StavPohledu.VychoziPoradi();
 
   // 6. Open the register; a damaged file leaves the store closed and the
   // data commands disabled, and the file untouched.
@@ -463,9 +461,7 @@ void THlavni::SirkaSloupcuExecute() {
 // --- notifications and command states ----------------------------------------
 
 void THlavni::DataSource1DataChange() {
-  int pozice = ClientDataSet1.recNo();
-  if (pozice < 0 || ClientDataSet1.recordCount() == 0) pozice = 0;
-  CisloZaznamu->setText(QStringLiteral("%1 z %2").arg(pozice).arg(ClientDataSet1.recordCount()));
+  CisloZaznamu->setText(QString::fromStdString(store::TextPozice(ClientDataSet1)));
   PovolAkce();
 }
 
@@ -477,7 +473,7 @@ void THlavni::PovolAkce() {
                         Akce_KopirovatText, Akce_HledatZaznam, Akce_PrejitNaZaznam, Akce_Trideni, Akce_Filtr,
                         Akce_ZrusitFiltr, Akce_NovyZaznam})
     akce->setEnabled(open);
-  Akce_HledatZaznamDalsi->setEnabled(open && !HledParam.HledanyVyraz.empty());
+  Akce_HledatZaznamDalsi->setEnabled(open && !StavPohledu.HledParam().HledanyVyraz.empty());
   Akce_EditZaznamu->setEnabled(open && count > 0);
   Akce_OdstranitZaznam->setEnabled(open && count > 0);
   Akce_PrvniZaznam->setEnabled(open && position > 1);

@@ -11,6 +11,7 @@
 #include <string>
 
 #include "RecordStore.h"
+#include "ViewState.h"
 
 class QAction;
 class QImage;
@@ -18,13 +19,6 @@ class QMenu;
 class QPainter;
 class QToolBar;
 class TMrizka;
-
-// The last search started from the search dialog (Windows-1250 texts).
-struct THledParam {
-  std::string NazevPole;     // the field's name as the field choice list shows it
-  std::string HledanyVyraz;  // exactly as typed: neither trimmed nor lower-cased
-  bool CeleVyrazy = false;   // whole-value matching
-};
 
 class THlavni : public QMainWindow {
   Q_OBJECT
@@ -39,14 +33,14 @@ class THlavni : public QMainWindow {
 
   // --- state carried between commands ---
   std::filesystem::path AdresarProgramu;  // with the trailing separator's meaning: files are AdresarProgramu / name
-  std::int32_t SetridenoPodle = -1;
-  std::int32_t FiltrPole = 0;
-  std::string FiltrVyraz;
-  THledParam HledParam;
   bool ZobrazDialogUloz = true;
   bool UkladatPozici = true;
 
   store::RecordStore ClientDataSet1;
+  // The sort state (SetridenoPodle), the filter (FiltrPole, FiltrVyraz) and
+  // the last search (HledParam), with their rules; the labels and the sort
+  // marker follow its notification.
+  store::ViewState StavPohledu{ClientDataSet1};
 
   // --- components ---
   TMrizka* DBGrid1 = nullptr;
@@ -122,16 +116,15 @@ class THlavni : public QMainWindow {
   void Akce_ZrusitFiltrExecute();
   void DBGrid1TitleClick(int column);
   bool ClientDataSet1FilterRecord();
-  // One search forward from the record after the current one; true when a
-  // record was found (it is then current).
+  // One search forward from the record after the current one, under the
+  // busy cursor; true when a record was found (it is then current).
   bool NajdiZaznam(const std::string& nazevPole, const std::string& hledany, bool celeVyrazy);
   // The sort marker (image 0 of ImageList2, 7 × 6) painted over the title
   // row of the sorted column, after the title row's own painting.
   void KresliZnackuTrideni(QPainter& painter);
-  // After a change of the sort state: the title row repaints.
-  void PrekresliTitulky();
-  // A dragged column takes the sort state and the filter's field along.
-  void PolePresunuto(int from, int to);
+  // The view state changed: the sort and filter labels, the sort marker
+  // and the command states follow.
+  void ZmenaPohledu();
   static const QImage& ImageList2();
 
   // Export and import (Hlavni_Vymena.cpp).
@@ -171,6 +164,7 @@ class THlavni : public QMainWindow {
   QRect VnejsiGeometrie() const;
 
   int listener_ = -1;
+  int pohledListener_ = -1;
   bool ulozeno_ = false;     // the closing save has been dealt with
   bool ramecekOpraven_ = false;  // the outer geometry has been applied to the window manager's frame
   QRect vnejsi_;                 // the outer geometry asked for at start-up

@@ -6,14 +6,15 @@
 #include <QPushButton>
 
 #include "Dialogy.h"
-#include "Hlavni_f.h"
+#include "BusyCursor.h"
 #include "KlavesyDialogu.h"
 #include "Texty.h"
 #include "VyberPole.h"
+#include "ViewState.h"
 #include "Vstupy.h"
 #include "Zpravy.h"
 
-THledat::THledat(THlavni* hlavni) : QDialog(hlavni), hlavni_(hlavni) {
+THledat::THledat(store::ViewState& stav, QWidget* parent) : QDialog(parent), stav_(stav) {
   setObjectName(QStringLiteral("Hledat"));
   setWindowTitle(QStringLiteral("Hledat"));
   NastavDialog(this, 408, 154);
@@ -58,10 +59,10 @@ THledat::THledat(THlavni* hlavni) : QDialog(hlavni), hlavni_(hlavni) {
 }
 
 void THledat::FormCreate() {
-  VybranePole->NaplnPoli(hlavni_->ClientDataSet1);
+  VybranePole->NaplnPoli(stav_.data());
   VybranePole->setItemIndex(0);
   HledatVyraz->setEnabled(false);
-  Zalozka = hlavni_->ClientDataSet1.bookmark();
+  Zalozka = stav_.data().bookmark();
 }
 
 void THledat::showEvent(QShowEvent* event) {
@@ -80,20 +81,25 @@ void THledat::HledatVyrazClick() {
     ZobrazZpravu(QStringLiteral("Není zadaný hledaný výraz ..."));
     return;
   }
-  THledParam& p = hlavni_->HledParam;
+  store::THledParam p;
   p.NazevPole = doAnsi(VybranePole->ItemIndex() < 0 ? QString() : VybranePole->Polozka(VybranePole->ItemIndex()));
   p.HledanyVyraz = doAnsi(text);
   p.CeleVyrazy = Celevyrazy->isChecked();
-  if (!hlavni_->NajdiZaznam(p.NazevPole, doAnsi(text), Celevyrazy->isChecked()))
+  bool nalezeno;
+  {
+    KurzorCekani kurzor;
+    nalezeno = stav_.Hledej(std::move(p));
+  }
+  if (!nalezeno)
     ZobrazZpravu(QStringLiteral("Hledaný výraz: ") + text + QStringLiteral(" nebyl nalezen."));
 }
 
-void THledat::ZpetClick() { hlavni_->ClientDataSet1.gotoBookmark(Zalozka); }
+void THledat::ZpetClick() { stav_.data().gotoBookmark(Zalozka); }
 
 void THledat::StornoClick() { reject(); }
 
 void THledat::FormCloseQuery() {
-  if (hlavni_->ClientDataSet1.active()) hlavni_->ClientDataSet1.freeBookmark(Zalozka);
+  if (stav_.data().active()) stav_.data().freeBookmark(Zalozka);
   Zalozka = store::RecordStore::kNoBookmark;
 }
 

@@ -10,13 +10,15 @@ class QCheckBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
-class THlavni;
 class TVyberPole;
+namespace store { class ViewState; }
 
 class THledat : public QDialog {
   Q_OBJECT
  public:
-  explicit THledat(THlavni* hlavni);
+  // Searches the view of `stav` and keeps the search there for "find
+  // next"; `parent` owns the dialog.
+  THledat(store::ViewState& stav, QWidget* parent);
 
   TVyberPole* VybranePole = nullptr;
   QLabel* PopiskaHledany = nullptr;
@@ -43,5 +45,5 @@ class THledat : public QDialog {
   void showEvent(QShowEvent* event) override;
 
  private:
-  THlavni* hlavni_;
+  store::ViewState& stav_;
 };

@@ -4,13 +4,12 @@
 
 #include "BusyCursor.h"
 #include "Dialogy.h"
-#include "Hlavni_f.h"
 #include "KlavesyDialogu.h"
-#include "Texty.h"
 #include "VyberPole.h"
+#include "ViewState.h"
 #include "Zpravy.h"
 
-TTrideniRazeni::TTrideniRazeni(THlavni* hlavni) : QDialog(hlavni), hlavni_(hlavni) {
+TTrideniRazeni::TTrideniRazeni(store::ViewState& stav, QWidget* parent) : QDialog(parent), stav_(stav) {
   setObjectName(QStringLiteral("TrideniRazeni"));
   setWindowTitle(QStringLiteral("Třídění a řazení"));
   NastavDialog(this, 341, 149);
@@ -38,26 +37,17 @@ TTrideniRazeni::TTrideniRazeni(THlavni* hlavni) : QDialog(hlavni), hlavni_(hlavn
 }
 
 void TTrideniRazeni::FormCreate() {
-  VybranePole->NaplnPoli(hlavni_->ClientDataSet1);
-  VybranePole->setItemIndex(hlavni_->SetridenoPodle);
+  VybranePole->NaplnPoli(stav_.data());
+  VybranePole->setItemIndex(stav_.SetridenoPodle());
 }
 
 void TTrideniRazeni::Tl_OkClick() {
   const int s = VybranePole->ItemIndex();
   // The order already in force, natural order included: nothing to do.
-  if (s == hlavni_->SetridenoPodle) return;
+  if (s == stav_.SetridenoPodle()) return;
   {
     KurzorCekani kurzor;
-    store::RecordStore& data = hlavni_->ClientDataSet1;
-    // The sort state follows only an order the record store took, so the
-    // label and the marker never claim an order the grid does not show.
-    const std::string pole = s < 0 ? std::string() : doAnsi(VybranePole->Polozka(s));
-    data.setIndexFieldNames(pole);
-    hlavni_->SetridenoPodle = s;
-    hlavni_->PrekresliTitulky();
-    data.first();
-    hlavni_->PopiskaSetrideno->setText(QStringLiteral("Setříděno podle : ") +
-                                       (s < 0 ? QStringLiteral("výchozí") : VybranePole->Polozka(s)));
+    stav_.Setrid(s);
   }
   accept();
 }

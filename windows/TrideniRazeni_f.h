@@ -5,13 +5,14 @@
 #include <QDialog>
 
 class QPushButton;
-class THlavni;
 class TVyberPole;
+namespace store { class ViewState; }
 
 class TTrideniRazeni : public QDialog {
   Q_OBJECT
  public:
-  explicit TTrideniRazeni(THlavni* hlavni);
+  // Sorts the view of `stav`; `parent` owns the dialog.
+  TTrideniRazeni(store::ViewState& stav, QWidget* parent);
 
   TVyberPole* VybranePole = nullptr;
   QPushButton* Tl_Ok = nullptr;
@@ -24,5 +25,5 @@ class TTrideniRazeni : public QDialog {
   void Tl_StornoClick();
 
  private:
-  THlavni* hlavni_;
+  store::ViewState& stav_;
 };

@@ -121,7 +121,7 @@ TEST_F(HledaniTest, TitleClickSortsAscendingAndAgainMovesToTheFirst) {
     QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
                       QPoint(header->sectionViewportPosition(0) + 20, header->height() / 2));
     EXPECT_EQ(view(*w), (std::vector<std::string>{"Alena", "Bedřich", "Cyril", "Dana", "Emil"}));
-    EXPECT_EQ(w->SetridenoPodle, 0);
+    EXPECT_EQ(w->StavPohledu.SetridenoPodle(), 0);
     EXPECT_EQ(w->ClientDataSet1.recNo(), 1);
     EXPECT_EQ(w->PopiskaSetrideno->text(), "Setříděno podle : Nazev");
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
@@ -154,14 +154,14 @@ TEST_P(SortDialogTest, OkAndVychozi) {
   w->ClientDataSet1.setRecNo(3);
   const std::string before = current(*w, "nazev");
 
-  TTrideniRazeni dialog(w.get());
+  TTrideniRazeni dialog(w->StavPohledu, w.get());
   dialog.show();
   EXPECT_EQ(dialog.VybranePole->ItemIndex(), c.selectedAtOpen);
   if (c.select != -2) dialog.VybranePole->setItemIndex(c.select);
   (c.vychozi ? dialog.Tl_Vychozi : dialog.Tl_Ok)->click();
 
   EXPECT_EQ(dialog.isVisible(), c.staysOpen);
-  EXPECT_EQ(w->SetridenoPodle, c.sortedAfter);
+  EXPECT_EQ(w->StavPohledu.SetridenoPodle(), c.sortedAfter);
   EXPECT_EQ(w->PopiskaSetrideno->text(), QString::fromUtf8(c.label));
   EXPECT_EQ(current(*w, "nazev"), c.staysOpen ? before : std::string(c.first));
   if (c.vychozi) {
@@ -185,7 +185,7 @@ INSTANTIATE_TEST_SUITE_P(
 TEST_F(HledaniTest, SortThatTheStoreRefusesLeavesTheStateAndTheDialogOpen) {
   writeRegister(kPet);
   auto w = start();
-  TTrideniRazeni dialog(w.get());
+  TTrideniRazeni dialog(w->StavPohledu, w.get());
   dialog.show();
   w->ClientDataSet1.append();  // no sorting while a record is being appended
   dialog.VybranePole->setItemIndex(1);
@@ -193,7 +193,7 @@ TEST_F(HledaniTest, SortThatTheStoreRefusesLeavesTheStateAndTheDialogOpen) {
   ASSERT_EQ(person.messages.size(), 1u);
   EXPECT_EQ(person.messages[0].icon, QMessageBox::Critical);
   EXPECT_TRUE(dialog.isVisible());
-  EXPECT_EQ(w->SetridenoPodle, -1);
+  EXPECT_EQ(w->StavPohledu.SetridenoPodle(), -1);
   EXPECT_EQ(w->PopiskaSetrideno->text(), "Setříděno podle : výchozí");
   EXPECT_EQ(QApplication::overrideCursor(), nullptr);
   w->ClientDataSet1.cancel();
@@ -233,9 +233,9 @@ TEST_F(HledaniTest, MarkerPixelsAndPlaces) {
   EXPECT_TRUE(markerAt(*w, 141));
 
   // Výchozí: no marker any more.
-  TTrideniRazeni dialog(w.get());
+  TTrideniRazeni dialog(w->StavPohledu, w.get());
   dialog.Tl_Vychozi->click();
-  EXPECT_EQ(w->SetridenoPodle, -1);
+  EXPECT_EQ(w->StavPohledu.SetridenoPodle(), -1);
   EXPECT_FALSE(markerAnywhere(*w));
 }
 
@@ -244,8 +244,7 @@ TEST_F(HledaniTest, NoMarkerOnAnEmptyView) {
   auto w = start();
   w->DBGrid1TitleClick(0);
   EXPECT_TRUE(markerAt(*w, 141));
-  w->FiltrPole = 0;
-  w->FiltrVyraz = "nic takového";
+  w->StavPohledu.NastavFiltr(0, "nic takového");
   w->ClientDataSet1.setFiltered(true);
   EXPECT_FALSE(markerAt(*w, 141));
   w->DBGrid1TitleClick(1);
@@ -256,7 +255,7 @@ TEST_F(HledaniTest, DraggedColumnTakesSortAndFilterFieldAlong) {
   writeRegister(kPet);
   auto w = start();
   w->DBGrid1TitleClick(2);  // Kod
-  TFiltrZaznamu filtr(w.get());
+  TFiltrZaznamu filtr(w->StavPohledu, w->AdresarProgramu / "Seznam.txt", w.get());
   filtr.Rg_VybranePole->setItemIndex(3);  // Popis
   filtr.Ed_PodminkaFiltru->setText("t");
   filtr.Tl_Filtr->click();
@@ -265,8 +264,8 @@ TEST_F(HledaniTest, DraggedColumnTakesSortAndFilterFieldAlong) {
   // Popis dragged to the front: Popis, Nazev, Http, Kod.
   w->DBGrid1->horizontalHeader()->moveSection(3, 0);
   EXPECT_EQ(w->ClientDataSet1.fieldName(3), "Kod");
-  EXPECT_EQ(w->SetridenoPodle, 3);
-  EXPECT_EQ(w->FiltrPole, 0);
+  EXPECT_EQ(w->StavPohledu.SetridenoPodle(), 3);
+  EXPECT_EQ(w->StavPohledu.FiltrPole(), 0);
   EXPECT_TRUE(markerAt(*w, 664));  // the widths travel too: 140, 140, 300, 80
   // The filter still tests Popis when it is evaluated again.
   w->ClientDataSet1.setFiltered(true);
@@ -277,9 +276,9 @@ TEST_F(HledaniTest, DraggedColumnTakesSortAndFilterFieldAlong) {
 TEST_F(HledaniTest, FieldChoiceListIsTheSameInAllThreeDialogs) {
   writeRegister(kPet);
   auto w = start();
-  TTrideniRazeni trideni(w.get());
-  THledat hledat(w.get());
-  TFiltrZaznamu filtr(w.get());
+  TTrideniRazeni trideni(w->StavPohledu, w.get());
+  THledat hledat(w->StavPohledu, w.get());
+  TFiltrZaznamu filtr(w->StavPohledu, w->AdresarProgramu / "Seznam.txt", w.get());
   const struct {
     TVyberPole* list;
     QRect geometry;
@@ -358,7 +357,7 @@ TEST_F(HledaniTest, DialogStepsThroughHitsThenZpetAndF3Repeats) {
   EXPECT_FALSE(w->Akce_HledatZaznamDalsi->isEnabled());
   w->ClientDataSet1.setRecNo(2);
 
-  THledat dialog(w.get());
+  THledat dialog(w->StavPohledu, w.get());
   dialog.show();
   EXPECT_FALSE(dialog.HledatVyraz->isEnabled());
   EXPECT_FALSE(dialog.Celevyrazy->isChecked());
@@ -369,7 +368,7 @@ TEST_F(HledaniTest, DialogStepsThroughHitsThenZpetAndF3Repeats) {
   EXPECT_TRUE(dialog.HledatVyraz->isEnabled());
   dialog.HledatVyraz->click();
   EXPECT_EQ(person.texts(), QStringList{"Není zadaný hledaný výraz ..."});
-  EXPECT_TRUE(w->HledParam.HledanyVyraz.empty());
+  EXPECT_TRUE(w->StavPohledu.HledParam().HledanyVyraz.empty());
   EXPECT_EQ(w->ClientDataSet1.recNo(), 2);
 
   person.messages.clear();
@@ -392,9 +391,9 @@ TEST_F(HledaniTest, DialogStepsThroughHitsThenZpetAndF3Repeats) {
   dialog.Hledany->setText("x");
   dialog.HledatVyraz->click();
   EXPECT_EQ(w->ClientDataSet1.recNo(), 4);
-  EXPECT_EQ(w->HledParam.NazevPole, "Kod");
-  EXPECT_EQ(w->HledParam.HledanyVyraz, "x");
-  EXPECT_FALSE(w->HledParam.CeleVyrazy);
+  EXPECT_EQ(w->StavPohledu.HledParam().NazevPole, "Kod");
+  EXPECT_EQ(w->StavPohledu.HledParam().HledanyVyraz, "x");
+  EXPECT_FALSE(w->StavPohledu.HledParam().CeleVyrazy);
   dialog.Storno->click();
   EXPECT_FALSE(dialog.isVisible());
 
@@ -415,8 +414,7 @@ TEST_F(HledaniTest, SearchVisitsOnlyTheFilteredViewInSortOrder) {
   writeRegister(kPet);
   auto w = start();
   w->DBGrid1TitleClick(0);  // Alena, Bedřich, Cyril, Dana, Emil
-  w->FiltrPole = 2;
-  w->FiltrVyraz = "web";    // Cyril, Bedřich
+  w->StavPohledu.NastavFiltr(2, "web");    // Cyril, Bedřich
   w->ClientDataSet1.setFiltered(true);
   EXPECT_EQ(current(*w, "nazev"), "Bedřich");
   EXPECT_TRUE(w->NajdiZaznam("Kod", "W", false));
@@ -434,7 +432,7 @@ TEST_F(HledaniTest, FilterIsContainmentIgnoringCaseAndTrimsTheCondition) {
                  {"xseznamx", "", "", ""}});
   auto w = start();
   w->ClientDataSet1.setRecNo(3);
-  TFiltrZaznamu dialog(w.get());
+  TFiltrZaznamu dialog(w->StavPohledu, w->AdresarProgramu / "Seznam.txt", w.get());
   dialog.show();
   EXPECT_FALSE(dialog.Tl_Filtr->isEnabled());
   dialog.Ed_PodminkaFiltru->setText(" \t Seznam  ");
@@ -444,8 +442,8 @@ TEST_F(HledaniTest, FilterIsContainmentIgnoringCaseAndTrimsTheCondition) {
   EXPECT_EQ(dialog.Ed_PodminkaFiltru->text(), "Seznam");
   EXPECT_EQ(view(*w), (std::vector<std::string>{"seznam zpráv", "Můj SEZNAM", "xseznamx"}));
   EXPECT_EQ(w->ClientDataSet1.recNo(), 1);
-  EXPECT_EQ(w->FiltrPole, 0);
-  EXPECT_EQ(w->FiltrVyraz, "seznam");
+  EXPECT_EQ(w->StavPohledu.FiltrPole(), 0);
+  EXPECT_EQ(w->StavPohledu.FiltrVyraz(), "seznam");
   EXPECT_EQ(w->ParametrFiltru->text(), "Filtr : Seznam v poli Nazev");
   EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 
@@ -460,7 +458,7 @@ TEST_F(HledaniTest, SecondFilterReplacesTheFirstAndZrusitShowsAll) {
   writeRegister({{"1", "", "A", "x"}, {"2", "", "A", "b"}, {"3", "", "c", "b"}, {"4", "", "a", "y"}});
   auto w = start();
   auto filtr = [&](int field, const char* text) {
-    TFiltrZaznamu dialog(w.get());
+    TFiltrZaznamu dialog(w->StavPohledu, w->AdresarProgramu / "Seznam.txt", w.get());
     dialog.Rg_VybranePole->setItemIndex(field);
     dialog.Ed_PodminkaFiltru->setText(text);
     dialog.Tl_Filtr->click();
@@ -487,7 +485,7 @@ TEST_F(HledaniTest, CodeListShownOnlyForTheThirdField) {
   writeRegister(kPet);
   writeCodes(cp1250::fromUtf8("WEB\r\n\r\nÚŘAD\n"));
   auto w = start();
-  TFiltrZaznamu dialog(w.get());
+  TFiltrZaznamu dialog(w->StavPohledu, w->AdresarProgramu / "Seznam.txt", w.get());
   dialog.show();
   QStringList codes;
   for (int i = 0; i < dialog.CBox_Seznam->count(); ++i) codes << dialog.CBox_Seznam->itemText(i);
@@ -525,7 +523,7 @@ TEST_F(HledaniTest, UnreadableCodeListIsReportedAndTheDialogStillOpens) {
   auto w = start();
   fs::remove(dir / "Seznam.txt");
   fs::create_directory(dir / "Seznam.txt");
-  TFiltrZaznamu dialog(w.get());
+  TFiltrZaznamu dialog(w->StavPohledu, w->AdresarProgramu / "Seznam.txt", w.get());
   ASSERT_EQ(person.messages.size(), 1u);
   EXPECT_EQ(person.messages[0].icon, QMessageBox::Critical);
   EXPECT_EQ(dialog.CBox_Seznam->count(), 0);
@@ -536,7 +534,7 @@ TEST_F(HledaniTest, UnreadableCodeListIsReportedAndTheDialogStillOpens) {
 TEST_F(HledaniTest, FilterThatCannotBeSwitchedOnKeepsTheConditionInForce) {
   writeRegister(kPet);
   auto w = start();
-  TFiltrZaznamu dialog(w.get());
+  TFiltrZaznamu dialog(w->StavPohledu, w->AdresarProgramu / "Seznam.txt", w.get());
   dialog.show();
   dialog.Ed_PodminkaFiltru->setText("web");
   w->ClientDataSet1.append();  // no filtering while a record is being appended
@@ -545,7 +543,7 @@ TEST_F(HledaniTest, FilterThatCannotBeSwitchedOnKeepsTheConditionInForce) {
   ASSERT_EQ(person.messages.size(), 1u);
   EXPECT_EQ(person.messages[0].icon, QMessageBox::Critical);
   EXPECT_TRUE(dialog.isVisible());
-  EXPECT_EQ(w->FiltrVyraz, "");
+  EXPECT_EQ(w->StavPohledu.FiltrVyraz(), "");
   EXPECT_EQ(w->ParametrFiltru->text(), "Filtr : není zadán");
   EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 }
@@ -554,7 +552,7 @@ TEST_F(HledaniTest, SortAndFilterAreIndependent) {
   writeRegister(kPet);
   auto w = start();
   w->DBGrid1TitleClick(0);
-  TFiltrZaznamu dialog(w.get());
+  TFiltrZaznamu dialog(w->StavPohledu, w->AdresarProgramu / "Seznam.txt", w.get());
   dialog.Rg_VybranePole->setItemIndex(1);
   dialog.Ed_PodminkaFiltru->setText("http://");
   dialog.Tl_Filtr->click();
@@ -564,7 +562,7 @@ TEST_F(HledaniTest, SortAndFilterAreIndependent) {
   EXPECT_TRUE(w->ClientDataSet1.filtered());
   EXPECT_EQ(w->ParametrFiltru->text(), "Filtr : http:// v poli Http");
   EXPECT_TRUE(THlavni::Spust(w->Akce_ZrusitFiltr));
-  EXPECT_EQ(w->SetridenoPodle, 1);
+  EXPECT_EQ(w->StavPohledu.SetridenoPodle(), 1);
   EXPECT_EQ(w->PopiskaSetrideno->text(), "Setříděno podle : Http");
   EXPECT_EQ(view(*w).front(), "Emil");
 }
@@ -572,7 +570,7 @@ TEST_F(HledaniTest, SortAndFilterAreIndependent) {
 TEST_F(HledaniTest, FilterThatPassesNothing) {
   writeRegister(kPet);
   auto w = start();
-  TFiltrZaznamu dialog(w.get());
+  TFiltrZaznamu dialog(w->StavPohledu, w->AdresarProgramu / "Seznam.txt", w.get());
   dialog.Ed_PodminkaFiltru->setText("qqq");
   dialog.Tl_Filtr->click();
   EXPECT_EQ(w->DBGrid1->model()->rowCount(), 0);
@@ -619,15 +617,15 @@ TEST_F(HledaniTest, CommandsOpenTheirDialogsModallyAndDestroyThem) {
     EXPECT_TRUE(w->findChildren<QDialog*>().isEmpty());
   }
   EXPECT_EQ(w->ClientDataSet1.recNo(), 1);
-  EXPECT_EQ(w->SetridenoPodle, -1);
+  EXPECT_EQ(w->StavPohledu.SetridenoPodle(), -1);
   EXPECT_FALSE(w->ClientDataSet1.filtered());
 }
 
 TEST_F(HledaniTest, InputsRefuseCharactersWindows1250Lacks) {
   writeRegister(kPet);
   auto w = start();
-  THledat hledat(w.get());
-  TFiltrZaznamu filtr(w.get());
+  THledat hledat(w->StavPohledu, w.get());
+  TFiltrZaznamu filtr(w->StavPohledu, w->AdresarProgramu / "Seznam.txt", w.get());
   for (QLineEdit* edit : {hledat.Hledany, filtr.Ed_PodminkaFiltru}) {
     SCOPED_TRACE(edit->objectName().toStdString());
     for (char32_t cp : QString::fromUtf8("č😀ř中€").toUcs4()) {

@@ -56,20 +56,20 @@ TEST_F(KlavesyDialogu, EachDialogOpensOnTheFirstControlThatTakesTheFocus) {
   }
   {
     // The field choice list: its selected item, or its first one.
-    TTrideniRazeni d(&h);
+    TTrideniRazeni d(h.StavPohledu, &h);
     EXPECT_EQ(ukaz(d).focusWidget(), polozka(d.VybranePole, 0));
   }
   h.DBGrid1TitleClick(1);
   {
-    TTrideniRazeni d(&h);
+    TTrideniRazeni d(h.StavPohledu, &h);
     EXPECT_EQ(ukaz(d).focusWidget(), polozka(d.VybranePole, 1));
   }
   {
-    TFiltrZaznamu d(&h);
+    TFiltrZaznamu d(h.StavPohledu, h.AdresarProgramu / "Seznam.txt", &h);
     EXPECT_EQ(ukaz(d).focusWidget(), polozka(d.Rg_VybranePole, 0));
   }
   {
-    THledat d(&h);
+    THledat d(h.StavPohledu, &h);
     EXPECT_EQ(ukaz(d).focusWidget(), d.Hledany);
   }
   EXPECT_TRUE(person.messages.empty());
@@ -111,15 +111,15 @@ TEST_F(KlavesyDialogu, EnterOnAFocusedStornoClosesWithoutStoring) {
     EXPECT_FALSE(std::filesystem::exists(dir / "Odkaznik.ini"));
   }
   {
-    TTrideniRazeni d(&h);
+    TTrideniRazeni d(h.StavPohledu, &h);
     ukaz(d);
     d.VybranePole->setItemIndex(0);
     QTest::keyClick(d.Tl_Storno, Qt::Key_Return);
     EXPECT_FALSE(d.isVisible());
-    EXPECT_EQ(h.SetridenoPodle, -1);
+    EXPECT_EQ(h.StavPohledu.SetridenoPodle(), -1);
   }
   {
-    TFiltrZaznamu d(&h);
+    TFiltrZaznamu d(h.StavPohledu, h.AdresarProgramu / "Seznam.txt", &h);
     ukaz(d);
     QTest::keyClicks(d.Ed_PodminkaFiltru, "1");
     QTest::keyClick(d.Storno, Qt::Key_Return);
@@ -159,12 +159,12 @@ TEST_F(KlavesyDialogu, EnterAwayFromTheButtonsPressesTheDefaultButtonOnly) {
   {
     // A focused button other than the default one is pressed itself.
     h.DBGrid1TitleClick(0);
-    TTrideniRazeni d(&h);
+    TTrideniRazeni d(h.StavPohledu, &h);
     ukaz(d);
     d.VybranePole->setItemIndex(1);
     QTest::keyClick(d.Tl_Vychozi, Qt::Key_Return);
     EXPECT_FALSE(d.isVisible());
-    EXPECT_EQ(h.SetridenoPodle, -1);
+    EXPECT_EQ(h.StavPohledu.SetridenoPodle(), -1);
   }
   {
     // No default button: Enter on a box presses nothing, on a focused Ok it

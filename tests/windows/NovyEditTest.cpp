@@ -323,8 +323,7 @@ TEST_F(NovyEdit, ARegisterWithoutSomeFieldsSaysWhichAndStoresTheOthers) {
 
 TEST_F(NovyEdit, AFilteredViewEmptiedFromTheEditorEndsTheEditingWithTheEditStored) {
   THlavni& h = startWithCodes(3);
-  h.FiltrPole = 2;  // Kod contains "k2": the second record only
-  h.FiltrVyraz = "k2";
+  h.StavPohledu.NastavFiltr(2, "k2");  // Kod contains "k2": the second record only
   h.ClientDataSet1.setFiltered(true);
   ASSERT_EQ(h.ClientDataSet1.recordCount(), 1);
   auto d = open(TNovyEdit::kEditace);
