@@ -8,7 +8,7 @@
 
 #include "Dialogy.h"
 #include "FileLayer.h"
-#include "Hlavni_f.h"
+#include "RecordStore.h"
 #include "KlavesyDialogu.h"
 #include "SeznamKodu.h"
 #include "Soubory.h"
@@ -16,7 +16,8 @@
 #include "Vstupy.h"
 #include "Zpravy.h"
 
-TCiselnik::TCiselnik(THlavni& hlavni) : QDialog(&hlavni), hlavni_(hlavni) {
+TCiselnik::TCiselnik(const store::RecordStore& data, std::filesystem::path seznam, QWidget* parent)
+    : QDialog(parent), data_(data), seznam_(std::move(seznam)) {
   setObjectName(QStringLiteral("Ciselnik"));
   setWindowTitle(QStringLiteral("Správa číselníku pro pole Kód"));
   NastavDialog(this, 366, 505);
@@ -50,13 +51,13 @@ TCiselnik::TCiselnik(THlavni& hlavni) : QDialog(&hlavni), hlavni_(hlavni) {
   ZamerNaPrvni({Memo1, Tl_Ok, Tl_Storno});
 }
 
-std::filesystem::path TCiselnik::Soubor() const { return hlavni_.AdresarProgramu / "Seznam.txt"; }
+std::filesystem::path TCiselnik::Soubor() const { return seznam_; }
 
 void TCiselnik::FormCreate() {
   // The register's own width of Kod. A register that could not be loaded has
   // no field definitions: the width of the record the program creates then
   // keeps the file's codes from being cut to nothing.
-  const auto& defs = hlavni_.ClientDataSet1.fieldDefs();
+  const auto& defs = data_.fieldDefs();
   DelkaKodu = defs.size() > 2 ? defs[2].width : store::addressFieldDefs()[2].width;
 
   // A file that cannot be read is reported; the dialog opens with an empty

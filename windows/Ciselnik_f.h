@@ -6,12 +6,14 @@
 class QLabel;
 class QPlainTextEdit;
 class QPushButton;
-class THlavni;
+namespace store { class RecordStore; }
 
 class TCiselnik : public QDialog {
   Q_OBJECT
  public:
-  explicit TCiselnik(THlavni& hlavni);
+  // Edits the code list file `seznam`; the width of the field Kod comes
+  // from `data`'s field definitions; `parent` owns the dialog.
+  TCiselnik(const store::RecordStore& data, std::filesystem::path seznam, QWidget* parent);
 
   QLabel* La_Pouceni = nullptr;
   QPlainTextEdit* Memo1 = nullptr;
@@ -31,5 +33,6 @@ class TCiselnik : public QDialog {
  private:
   void NactiSoubor();
 
-  THlavni& hlavni_;
+  const store::RecordStore& data_;
+  std::filesystem::path seznam_;
 };

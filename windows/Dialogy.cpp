@@ -1,5 +1,6 @@
 #include "Dialogy.h"
 
+#include <QAction>
 #include <QDialog>
 
 #include "Seam.h"
@@ -10,4 +11,10 @@ void NastavDialog(QDialog* dialog, int sirka, int vyska) {
   dialog->setFixedSize(sirka, vyska);
   const QRect obrazovka = seam::interaction().primaryScreen();
   dialog->move(obrazovka.x() + (obrazovka.width() - sirka) / 2, obrazovka.y() + (obrazovka.height() - vyska) / 2);
+}
+
+bool SpustAkci(QAction* akce) {
+  if (!akce || !akce->isEnabled()) return false;
+  akce->trigger();
+  return true;
 }

@@ -90,7 +90,7 @@ void THlavni::Akce_HledatZaznamDalsiExecute() {
 bool THlavni::ClientDataSet1FilterRecord() { return StavPohledu.Vyhovuje(); }
 
 void THlavni::Akce_FiltrExecute() {
-  TFiltrZaznamu dialog(StavPohledu, AdresarProgramu / "Seznam.txt", this);
+  TFiltrZaznamu dialog(StavPohledu, SouborSeznamu(), this);
   dialog.exec();
 }
 

@@ -75,22 +75,27 @@ void THlavni::Akce_OdstranitZaznamExecute() {
 
 // The dialogs are owned by the main window for as long as they are shown and
 // destroyed when they close, whatever way they close.
-void THlavni::OtevriEditor(const QString& titulek) {
-  std::unique_ptr<TNovyEdit> editor(new TNovyEdit(*this));
-  editor->setWindowTitle(titulek);
-  editor->exec();
+KontextEditoru THlavni::ProEditor() {
+  return {ClientDataSet1,         Akce_PrvniZaznam, Akce_PredchazejiciZaznam, Akce_NasledujiciZaznam,
+          Akce_PosledniZaznam,    Akce_NovyZaznam,  SouborSeznamu(),          ZobrazDialogUloz};
 }
 
-void THlavni::Akce_NovyZaznamExecute() { OtevriEditor(TNovyEdit::kNovyZaznam); }
+void THlavni::OtevriEditor(TNovyEdit::Rezim rezim) {
+  TNovyEdit editor(ProEditor(), this);
+  editor.NastavRezim(rezim);
+  editor.exec();
+}
 
-void THlavni::Akce_EditZaznamuExecute() { OtevriEditor(TNovyEdit::kEditace); }
+void THlavni::Akce_NovyZaznamExecute() { OtevriEditor(TNovyEdit::Rezim::Novy); }
+
+void THlavni::Akce_EditZaznamuExecute() { OtevriEditor(TNovyEdit::Rezim::Editace); }
 
 void THlavni::Akce_CiselnikExecute() {
-  std::unique_ptr<TCiselnik> dialog(new TCiselnik(*this));
-  dialog->exec();
+  TCiselnik dialog(ClientDataSet1, SouborSeznamu(), this);
+  dialog.exec();
 }
 
 void THlavni::Akce_KonfigExecute() {
-  std::unique_ptr<TKonfig> dialog(new TKonfig(*this));
-  dialog->exec();
+  TKonfig dialog(ZobrazDialogUloz, UkladatPozici, SouborNastaveni(), this);
+  dialog.exec();
 }

@@ -16,6 +16,7 @@
 #include <QVBoxLayout>
 #include <QWindow>
 
+#include "Dialogy.h"
 #include "FileLayer.h"
 #include "Mrizka.h"
 #include "Seam.h"
@@ -330,11 +331,7 @@ void THlavni::VytvorSpodniPanel() {
   rada->addStretch(1);
 }
 
-bool THlavni::Spust(QAction* akce) {
-  if (!akce || !akce->isEnabled()) return false;
-  akce->trigger();
-  return true;
-}
+bool THlavni::Spust(QAction* akce) { return SpustAkci(akce); }
 
 // --- start-up -------------------------------------------------------------------
 
@@ -404,7 +401,7 @@ void THlavni::FormCreate() {
   files::removeLeftoverTemporaries(AdresarProgramu);
   files::removeLeftoverTemporaries(AdresarProgramu / "Ses");
   // 2. The code list file, created empty when missing; a failure goes unreported.
-  const std::filesystem::path seznam = AdresarProgramu / "Seznam.txt";
+  const std::filesystem::path seznam = SouborSeznamu();
   std::error_code ec;
   if (!std::filesystem::exists(seznam, ec)) VytvoritSoubor(seznam);
 

@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <string>
 
+#include "NovyEdit_f.h"
 #include "RecordStore.h"
 #include "ViewState.h"
 
@@ -84,6 +85,7 @@ class THlavni : public QMainWindow {
   // The settings file's path.
   std::filesystem::path SouborNastaveni() const { return AdresarProgramu / "Odkaznik.ini"; }
   std::filesystem::path SouborDatabaze() const { return AdresarProgramu / "Odkaznik.xml"; }
+  std::filesystem::path SouborSeznamu() const { return AdresarProgramu / "Seznam.txt"; }
 
   // --- handlers ---
   // Start-up, shut-down, commands of the file menu (Hlavni_f.cpp).
@@ -106,7 +108,9 @@ class THlavni : public QMainWindow {
   void Akce_EditZaznamuExecute();
   void Akce_CiselnikExecute();
   void Akce_KonfigExecute();
-  void OtevriEditor(const QString& titulek);  // the record editor with its mode's caption
+  void OtevriEditor(TNovyEdit::Rezim rezim);
+  // What the record editor works with, from this window.
+  KontextEditoru ProEditor();
 
   // Sorting, search and filter (Hlavni_Hledani.cpp).
   void Akce_TrideniExecute();

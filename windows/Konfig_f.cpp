@@ -5,12 +5,12 @@
 #include <QPushButton>
 
 #include "Dialogy.h"
-#include "Hlavni_f.h"
 #include "KlavesyDialogu.h"
 #include "SettingsFile.h"
 #include "Zpravy.h"
 
-TKonfig::TKonfig(THlavni& hlavni) : QDialog(&hlavni), hlavni_(hlavni) {
+TKonfig::TKonfig(bool& zobrazDialogUloz, bool& ukladatPozici, std::filesystem::path ini, QWidget* parent)
+    : QDialog(parent), zobrazDialogUloz_(zobrazDialogUloz), ukladatPozici_(ukladatPozici), ini_(std::move(ini)) {
   setObjectName(QStringLiteral("Konfig"));
   setWindowTitle(QStringLiteral("Konfigurace"));
   NastavDialog(this, 424, 222);
@@ -57,8 +57,8 @@ TKonfig::TKonfig(THlavni& hlavni) : QDialog(&hlavni), hlavni_(hlavni) {
 }
 
 void TKonfig::FormCreate() {
-  ChB_ZobrazDialogUloz->setChecked(hlavni_.ZobrazDialogUloz);
-  ChB_UkladatPozici->setChecked(hlavni_.UkladatPozici);
+  ChB_ZobrazDialogUloz->setChecked(zobrazDialogUloz_);
+  ChB_UkladatPozici->setChecked(ukladatPozici_);
   // Last: setting a box counts as a change.
   Tl_Ok->setEnabled(false);
 }
@@ -66,11 +66,11 @@ void TKonfig::FormCreate() {
 void TKonfig::ChB_ZobrazDialogUlozClick() { Tl_Ok->setEnabled(true); }
 
 void TKonfig::Tl_OkClick() {
-  settings::SettingsFile ini(hlavni_.SouborNastaveni());
+  settings::SettingsFile ini(ini_);
   ini.writeBool("Nastaveni", "ZobrazDialogUloz", ChB_ZobrazDialogUloz->isChecked());
   ini.writeBool("Formular", "UkladatPozici", ChB_UkladatPozici->isChecked());
-  hlavni_.ZobrazDialogUloz = ChB_ZobrazDialogUloz->isChecked();
-  hlavni_.UkladatPozici = ChB_UkladatPozici->isChecked();
+  zobrazDialogUloz_ = ChB_ZobrazDialogUloz->isChecked();
+  ukladatPozici_ = ChB_UkladatPozici->isChecked();
   accept();
 }
 

@@ -2,16 +2,18 @@
 // TKonfig: the settings dialog. It shows the two user settings of the run
 // and writes them to the settings file when confirmed.
 #include <QDialog>
+#include <filesystem>
 
 class QCheckBox;
 class QGroupBox;
 class QPushButton;
-class THlavni;
 
 class TKonfig : public QDialog {
   Q_OBJECT
  public:
-  explicit TKonfig(THlavni& hlavni);
+  // Shows and changes the run's two settings, written to the settings file
+  // `ini` when confirmed; `parent` owns the dialog.
+  TKonfig(bool& zobrazDialogUloz, bool& ukladatPozici, std::filesystem::path ini, QWidget* parent);
 
   QGroupBox* Ram_Edit = nullptr;
   QCheckBox* ChB_ZobrazDialogUloz = nullptr;
@@ -29,5 +31,7 @@ class TKonfig : public QDialog {
   void Tl_StornoClick();
 
  private:
-  THlavni& hlavni_;
+  bool& zobrazDialogUloz_;
+  bool& ukladatPozici_;
+  std::filesystem::path ini_;
 };

@@ -15,11 +15,12 @@
 #include <stdexcept>
 
 #include "Dialogy.h"
-#include "Hlavni_f.h"
 #include "KlavesyDialogu.h"
 #include "SeznamKodu.h"
+#include "RecordStore.h"
 #include "Texty.h"
 #include "Vstupy.h"
+#include "ViewState.h"
 #include "Zpravy.h"
 
 const QString TNovyEdit::kNovyZaznam = QStringLiteral("Nový záznam");
@@ -32,7 +33,7 @@ constexpr int kVyska = 211;
 
 }  // namespace
 
-TNovyEdit::TNovyEdit(THlavni& hlavni) : QDialog(&hlavni), hlavni_(hlavni) {
+TNovyEdit::TNovyEdit(const KontextEditoru& kontext, QWidget* parent) : QDialog(parent), k_(kontext) {
   setObjectName(QStringLiteral("NovyEdit"));
   setWindowTitle(QStringLiteral("Editace"));
   NastavDialog(this, kSirka, kVyska);
@@ -94,13 +95,13 @@ TNovyEdit::TNovyEdit(THlavni& hlavni) : QDialog(&hlavni), hlavni_(hlavni) {
     pruh->addWidget(button);
     return button;
   };
-  TBPrvniZaznam = tlacitko("TBPrvniZaznam", hlavni_.Akce_PrvniZaznam, "První záznam (Shift+Home)");
+  TBPrvniZaznam = tlacitko("TBPrvniZaznam", k_.prvni, "První záznam (Shift+Home)");
   TBPredchazejiciZaznam =
-      tlacitko("TBPredchazejiciZaznam", hlavni_.Akce_PredchazejiciZaznam, "Předcházející záznam (Shift+<)");
-  TBNasledujiciZaznam = tlacitko("TBNasledujiciZaznam", hlavni_.Akce_NasledujiciZaznam, "Následující záznam (Shift+>)");
-  TBPosledniZaznam = tlacitko("TBPosledniZaznam", hlavni_.Akce_PosledniZaznam, "Poslední záznam (Shift+End)");
+      tlacitko("TBPredchazejiciZaznam", k_.predchazejici, "Předcházející záznam (Shift+<)");
+  TBNasledujiciZaznam = tlacitko("TBNasledujiciZaznam", k_.nasledujici, "Následující záznam (Shift+>)");
+  TBPosledniZaznam = tlacitko("TBPosledniZaznam", k_.posledni, "Poslední záznam (Shift+End)");
   pruh->addSpacing(13);
-  TBNovyZaznam = tlacitko("TBNovyZaznam", hlavni_.Akce_NovyZaznam, "Nový záznam (Ins)");
+  TBNovyZaznam = tlacitko("TBNovyZaznam", k_.novy, "Nový záznam (Ins)");
   pruh->addStretch(1);
 
   OK = new QPushButton(QStringLiteral("OK"), this);
@@ -145,8 +146,13 @@ TNovyEdit::TNovyEdit(THlavni& hlavni) : QDialog(&hlavni), hlavni_(hlavni) {
   ZamerNaPrvni({Pole1, Pole2, Pole3, Pole4, OK, Storno});
 }
 
-bool TNovyEdit::NovyRezim() const { return windowTitle() == kNovyZaznam; }
-bool TNovyEdit::EditacniRezim() const { return windowTitle() == kEditace; }
+void TNovyEdit::NastavRezim(Rezim rezim) {
+  rezim_ = rezim;
+  setWindowTitle(rezim == Rezim::Novy ? kNovyZaznam : kEditace);
+}
+
+bool TNovyEdit::NovyRezim() const { return rezim_ == Rezim::Novy; }
+bool TNovyEdit::EditacniRezim() const { return rezim_ == Rezim::Editace; }
 
 namespace {
 
@@ -166,7 +172,7 @@ void TNovyEdit::FormCreate() {
     // Each input takes its maximum length from the field definition at its
     // position. A register that lacks a field (a packet written elsewhere,
     // with fewer fields) gets that input disabled, and the editor says so.
-    const store::RecordStore& data = hlavni_.ClientDataSet1;
+    const store::RecordStore& data = k_.data;
     const auto& defs = data.fieldDefs();
     QLineEdit* const radky[4] = {Pole1, Pole2, Pole3->lineEdit(), Pole4};
     QWidget* const vstupy[4] = {Pole1, Pole2, Pole3, Pole4};
@@ -188,7 +194,7 @@ void TNovyEdit::FormCreate() {
   // A code list that cannot be read is reported; the editor opens with an
   // empty list all the same.
   Chranene([this] {
-    for (const std::string& kod : ciselnik::NactiSeznamKodu(hlavni_.AdresarProgramu / "Seznam.txt"))
+    for (const std::string& kod : ciselnik::NactiSeznamKodu(k_.seznam))
       Pole3->addItem(zAnsi(kod));
   });
   Pole3->setCurrentIndex(-1);
@@ -226,16 +232,16 @@ void TNovyEdit::RozmistiPocitadlo() {
 }
 
 void TNovyEdit::NactiZaznam() {
-  if (EditacniRezim() && hlavni_.ClientDataSet1.recordCount() == 0) {
+  if (EditacniRezim() && k_.data.recordCount() == 0) {
     // The record just stored left the filtered view, and no other is in
     // it: nothing is left to edit. What was stored stays stored.
     ZobrazZpravu(QStringLiteral("Filtru už nevyhovuje žádný záznam. Editace končí."));
     done(QDialog::Accepted);
     return;
   }
-  Pocitadlo->setText(hlavni_.CisloZaznamu->text());
+  Pocitadlo->setText(QString::fromStdString(store::TextPozice(k_.data)));
   RozmistiPocitadlo();
-  const store::RecordStore& data = hlavni_.ClientDataSet1;
+  const store::RecordStore& data = k_.data;
   // A field the register lacks reads as empty.
   auto text = [&](const char* jmeno) {
     const int pole = data.findField(jmeno);
@@ -245,21 +251,21 @@ void TNovyEdit::NactiZaznam() {
   Pole2->setText(text(kPole[1]));
   Pole3->setEditText(text(kPole[2]));
   Pole4->setText(text(kPole[3]));
-  TBPrvniZaznam->setEnabled(hlavni_.Akce_PrvniZaznam->isEnabled());
-  TBPredchazejiciZaznam->setEnabled(hlavni_.Akce_PredchazejiciZaznam->isEnabled());
-  TBNasledujiciZaznam->setEnabled(hlavni_.Akce_NasledujiciZaznam->isEnabled());
-  TBPosledniZaznam->setEnabled(hlavni_.Akce_PosledniZaznam->isEnabled());
+  TBPrvniZaznam->setEnabled(k_.prvni->isEnabled());
+  TBPredchazejiciZaznam->setEnabled(k_.predchazejici->isEnabled());
+  TBNasledujiciZaznam->setEnabled(k_.nasledujici->isEnabled());
+  TBPosledniZaznam->setEnabled(k_.posledni->isEnabled());
   // Last: filling the inputs counts as a change.
   OK->setEnabled(false);
 }
 
 void TNovyEdit::UlozZaznam() {
   if (!OK->isEnabled()) return;
-  if (hlavni_.ZobrazDialogUloz &&
+  if (k_.zobrazDialogUloz &&
       ZobrazDotaz(QStringLiteral("V textu byly provedeny změny"), QStringLiteral("Chcete tyto změny uložit?"), 1) !=
           QMessageBox::Yes)
     return;
-  store::RecordStore& data = hlavni_.ClientDataSet1;
+  store::RecordStore& data = k_.data;
   if (NovyRezim()) {
     data.append();
   } else if (EditacniRezim()) {
@@ -294,18 +300,18 @@ void TNovyEdit::Naviguj(QAction* akce) {
   UlozZaznam();
   // A disabled command moves nothing; the reload runs all the same and
   // throws away edits that were not stored.
-  THlavni::Spust(akce);
+  SpustAkci(akce);
   NactiZaznam();
 }
 
-void TNovyEdit::TBPrvniZaznamClick() { Naviguj(hlavni_.Akce_PrvniZaznam); }
-void TNovyEdit::TBPredchazejiciZaznamClick() { Naviguj(hlavni_.Akce_PredchazejiciZaznam); }
-void TNovyEdit::TBNasledujiciZaznamClick() { Naviguj(hlavni_.Akce_NasledujiciZaznam); }
-void TNovyEdit::TBPosledniZaznamClick() { Naviguj(hlavni_.Akce_PosledniZaznam); }
+void TNovyEdit::TBPrvniZaznamClick() { Naviguj(k_.prvni); }
+void TNovyEdit::TBPredchazejiciZaznamClick() { Naviguj(k_.predchazejici); }
+void TNovyEdit::TBNasledujiciZaznamClick() { Naviguj(k_.nasledujici); }
+void TNovyEdit::TBPosledniZaznamClick() { Naviguj(k_.posledni); }
 
 void TNovyEdit::TBNovyZaznamClick() {
   UlozZaznam();
-  setWindowTitle(kNovyZaznam);
+  NastavRezim(Rezim::Novy);
   Pole1->clear();
   Pole2->clear();
   Pole3->setCurrentIndex(-1);
@@ -314,50 +320,45 @@ void TNovyEdit::TBNovyZaznamClick() {
   OK->setEnabled(false);
 }
 
-bool TNovyEdit::FormKeyDown(int key, Qt::KeyboardModifiers modifiers) {
-  switch (key) {
-    case Qt::Key_Up:
-      focusNextPrevChild(false);
-      return true;
-    case Qt::Key_Down:
-      focusNextPrevChild(true);
-      return true;
-    case Qt::Key_Insert:
-      if (NovyRezim()) TBNovyZaznamClick();
-      return true;
-    default:
-      break;
-  }
-  if (!(modifiers & Qt::ShiftModifier)) return false;
-  void (TNovyEdit::*klik)() = nullptr;
-  switch (key) {
-    case Qt::Key_Home: klik = &TNovyEdit::TBPrvniZaznamClick; break;
-    case Qt::Key_End: klik = &TNovyEdit::TBPosledniZaznamClick; break;
-    case Qt::Key_Left: klik = &TNovyEdit::TBPredchazejiciZaznamClick; break;
-    case Qt::Key_Right: klik = &TNovyEdit::TBNasledujiciZaznamClick; break;
-    default: return false;
-  }
-  // As a click on the button, also while it is disabled: the save and the
-  // reload run, only the move does not.
-  if (EditacniRezim()) (this->*klik)();
-  return true;
+void TNovyEdit::PredchoziPrvek() { focusNextPrevChild(false); }
+void TNovyEdit::DalsiPrvek() { focusNextPrevChild(true); }
+
+namespace {
+
+// The editor's keys, in the order they are tested: the first three without
+// regard to modifiers, the Shift rows only then. A row acts only in its
+// mode (none: in both), but its key is the editor's in either mode.
+struct KlavesaEditoru {
+  int key;
+  bool shift;
+  std::optional<TNovyEdit::Rezim> rezim;
+  void (TNovyEdit::*akce)();
+};
+const KlavesaEditoru kKlavesy[] = {
+    {Qt::Key_Up, false, std::nullopt, &TNovyEdit::PredchoziPrvek},
+    {Qt::Key_Down, false, std::nullopt, &TNovyEdit::DalsiPrvek},
+    {Qt::Key_Insert, false, TNovyEdit::Rezim::Novy, &TNovyEdit::TBNovyZaznamClick},
+    // As a click on the button, also while it is disabled: the save and the
+    // reload run, only the move does not.
+    {Qt::Key_Home, true, TNovyEdit::Rezim::Editace, &TNovyEdit::TBPrvniZaznamClick},
+    {Qt::Key_End, true, TNovyEdit::Rezim::Editace, &TNovyEdit::TBPosledniZaznamClick},
+    {Qt::Key_Left, true, TNovyEdit::Rezim::Editace, &TNovyEdit::TBPredchazejiciZaznamClick},
+    {Qt::Key_Right, true, TNovyEdit::Rezim::Editace, &TNovyEdit::TBNasledujiciZaznamClick},
+};
+
+const KlavesaEditoru* NajdiKlavesu(int key, Qt::KeyboardModifiers modifiers) {
+  for (const KlavesaEditoru& k : kKlavesy)
+    if (k.key == key && (!k.shift || (modifiers & Qt::ShiftModifier))) return &k;
+  return nullptr;
 }
 
-// The keys of FormKeyDown's table.
-static bool KlavesaEditoru(int key, Qt::KeyboardModifiers modifiers) {
-  switch (key) {
-    case Qt::Key_Up:
-    case Qt::Key_Down:
-    case Qt::Key_Insert:
-      return true;
-    case Qt::Key_Home:
-    case Qt::Key_End:
-    case Qt::Key_Left:
-    case Qt::Key_Right:
-      return modifiers & Qt::ShiftModifier;
-    default:
-      return false;
-  }
+}  // namespace
+
+bool TNovyEdit::FormKeyDown(int key, Qt::KeyboardModifiers modifiers) {
+  const KlavesaEditoru* k = NajdiKlavesu(key, modifiers);
+  if (!k) return false;
+  if (!k->rezim || k->rezim == rezim_) (this->*(k->akce))();
+  return true;
 }
 
 bool TNovyEdit::eventFilter(QObject* watched, QEvent* event) {
@@ -365,7 +366,7 @@ bool TNovyEdit::eventFilter(QObject* watched, QEvent* event) {
     // The editor's keys are the editor's: no shortcut (the main window's Ins
     // for one) takes them first.
     auto* klavesa = static_cast<QKeyEvent*>(event);
-    if (KlavesaEditoru(klavesa->key(), klavesa->modifiers())) {
+    if (NajdiKlavesu(klavesa->key(), klavesa->modifiers())) {
       event->accept();
       return true;
     }

@@ -31,7 +31,7 @@ TEST_F(Ciselnik, OkCutsLongLinesAndRewritesTheFile) {
   for (const Pripad& p : pripady) {
     SCOPED_TRACE(p.before);
     writeFile(dir / "Seznam.txt", p.before);
-    TCiselnik d(h);
+    TCiselnik d(h.ClientDataSet1, h.SouborSeznamu(), &h);
     d.show();
     EXPECT_EQ(d.DelkaKodu, 20);
     EXPECT_TRUE(d.Tl_Ok->isEnabled());
@@ -45,7 +45,7 @@ TEST_F(Ciselnik, OkCutsLongLinesAndRewritesTheFile) {
 TEST_F(Ciselnik, TheTextAreaShowsTheCutLines) {
   THlavni& h = start();
   writeFile(dir / "Seznam.txt", "k\xF8\xED\x9E\r\n");
-  TCiselnik d(h);
+  TCiselnik d(h.ClientDataSet1, h.SouborSeznamu(), &h);
   d.show();
   EXPECT_EQ(d.windowTitle(), "Správa číselníku pro pole Kód");
   EXPECT_EQ(d.La_Pouceni->text(), "Výrazy s počtem znaků nad 20 budou oříznuty!");
@@ -67,7 +67,7 @@ TEST_F(Ciselnik, TheTextAreaShowsTheCutLines) {
 
 TEST_F(Ciselnik, NoBreakSpaceStaysOne) {
   THlavni& h = start();
-  TCiselnik d(h);
+  TCiselnik d(h.ClientDataSet1, h.SouborSeznamu(), &h);
   d.Memo1->setPlainText(QString::fromUtf8("a\u00A0b"));
   d.Tl_Ok->click();
   EXPECT_EQ(readFile(dir / "Seznam.txt"), "a\xA0" "b");
@@ -101,7 +101,7 @@ TEST_F(Ciselnik, TheWidthOfKodComesFromTheRegister) {
   writeRegister(1, 10);
   writeFile(dir / "Seznam.txt", "1234567890123\r\n");
   THlavni& h = start();
-  TCiselnik d(h);
+  TCiselnik d(h.ClientDataSet1, h.SouborSeznamu(), &h);
   EXPECT_EQ(d.La_Pouceni->text(), "Výrazy s počtem znaků nad 10 budou oříznuty!");
   d.Tl_Ok->click();
   EXPECT_EQ(readFile(dir / "Seznam.txt"), "1234567890\r\n");
@@ -123,7 +123,7 @@ TEST_F(Ciselnik, AFailedWriteNamesTheFileAndKeepsThePreviousOne) {
     SCOPED_TRACE(static_cast<int>(p.krok));
     writeFile(seznam, "stary\r\nseznam\r\n");
     person.messages.clear();
-    TCiselnik d(h);
+    TCiselnik d(h.ClientDataSet1, h.SouborSeznamu(), &h);
     d.show();
     d.Memo1->setPlainText(QStringLiteral("novy"));
     files::injectFault({p.krok, 1, p.chyba});
@@ -141,7 +141,7 @@ TEST_F(Ciselnik, AFailedWriteNamesTheFileAndKeepsThePreviousOne) {
 
   std::filesystem::remove(seznam);
   std::filesystem::create_directory(seznam);
-  TCiselnik d(h);
+  TCiselnik d(h.ClientDataSet1, h.SouborSeznamu(), &h);
   d.show();
   person.messages.clear();
   d.Tl_Ok->click();
@@ -155,7 +155,7 @@ TEST_F(Ciselnik, AFileThatCannotBeReadIsReportedAndTheDialogOpens) {
   THlavni& h = start();
   std::filesystem::remove(dir / "Seznam.txt");
   std::filesystem::create_directory(dir / "Seznam.txt");
-  TCiselnik d(h);
+  TCiselnik d(h.ClientDataSet1, h.SouborSeznamu(), &h);
   ASSERT_EQ(person.messages.size(), 1u);
   EXPECT_TRUE(person.messages[0].text.startsWith(
       QStringLiteral("Cannot open file \"%1\". ").arg(QString::fromStdString((dir / "Seznam.txt").string()))))

@@ -41,17 +41,17 @@ TEST_F(KlavesyDialogu, EachDialogOpensOnTheFirstControlThatTakesTheFocus) {
   writeRegister(3);
   THlavni& h = start();
   {
-    TNovyEdit d(h);
-    d.setWindowTitle(TNovyEdit::kEditace);
+    TNovyEdit d(h.ProEditor(), &h);
+    d.NastavRezim(TNovyEdit::Rezim::Editace);
     EXPECT_EQ(ukaz(d).focusWidget(), d.Pole1);
   }
   {
-    TCiselnik d(h);
+    TCiselnik d(h.ClientDataSet1, h.SouborSeznamu(), &h);
     EXPECT_EQ(ukaz(d).focusWidget(), d.Memo1);
   }
   {
     // Ok starts disabled: Storno is the first that takes the focus.
-    TKonfig d(h);
+    TKonfig d(h.ZobrazDialogUloz, h.UkladatPozici, h.SouborNastaveni(), &h);
     EXPECT_EQ(ukaz(d).focusWidget(), d.Tl_Storno);
   }
   {
@@ -80,8 +80,8 @@ TEST_F(KlavesyDialogu, EnterOnAFocusedStornoClosesWithoutStoring) {
   THlavni& h = start();
   writeFile(dir / "Seznam.txt", "abc\r\n");
   {
-    TNovyEdit d(h);
-    d.setWindowTitle(TNovyEdit::kNovyZaznam);
+    TNovyEdit d(h.ProEditor(), &h);
+    d.NastavRezim(TNovyEdit::Rezim::Novy);
     ukaz(d);
     QTest::keyClicks(d.Pole1, "Novy");
     ASSERT_TRUE(d.OK->isEnabled());
@@ -92,7 +92,7 @@ TEST_F(KlavesyDialogu, EnterOnAFocusedStornoClosesWithoutStoring) {
     EXPECT_EQ(h.ClientDataSet1.recordCount(), 3);
   }
   {
-    TCiselnik d(h);
+    TCiselnik d(h.ClientDataSet1, h.SouborSeznamu(), &h);
     ukaz(d);
     QTest::keyClicks(d.Memo1, "xyz");
     d.Tl_Storno->setFocus();
@@ -101,7 +101,7 @@ TEST_F(KlavesyDialogu, EnterOnAFocusedStornoClosesWithoutStoring) {
     EXPECT_EQ(readFile(dir / "Seznam.txt"), "abc\r\n");
   }
   {
-    TKonfig d(h);
+    TKonfig d(h.ZobrazDialogUloz, h.UkladatPozici, h.SouborNastaveni(), &h);
     ukaz(d);
     d.ChB_UkladatPozici->click();
     ASSERT_TRUE(d.Tl_Ok->isEnabled());
@@ -135,8 +135,8 @@ TEST_F(KlavesyDialogu, EnterAwayFromTheButtonsPressesTheDefaultButtonOnly) {
   h.ZobrazDialogUloz = false;
   {
     // In an input: OK stores.
-    TNovyEdit d(h);
-    d.setWindowTitle(TNovyEdit::kNovyZaznam);
+    TNovyEdit d(h.ProEditor(), &h);
+    d.NastavRezim(TNovyEdit::Rezim::Novy);
     ukaz(d);
     QTest::keyClicks(d.Pole1, "Novy");
     QTest::keyClick(d.Pole4, Qt::Key_Return);
@@ -146,7 +146,7 @@ TEST_F(KlavesyDialogu, EnterAwayFromTheButtonsPressesTheDefaultButtonOnly) {
   }
   {
     // In the text area Enter starts a new line; on Ok it writes.
-    TCiselnik d(h);
+    TCiselnik d(h.ClientDataSet1, h.SouborSeznamu(), &h);
     ukaz(d);
     QTest::keyClicks(d.Memo1, "a");
     QTest::keyClick(d.Memo1, Qt::Key_Return);
@@ -169,7 +169,7 @@ TEST_F(KlavesyDialogu, EnterAwayFromTheButtonsPressesTheDefaultButtonOnly) {
   {
     // No default button: Enter on a box presses nothing, on a focused Ok it
     // stores.
-    TKonfig d(h);
+    TKonfig d(h.ZobrazDialogUloz, h.UkladatPozici, h.SouborNastaveni(), &h);
     ukaz(d);
     d.ChB_ZobrazDialogUloz->click();
     QTest::keyClick(d.ChB_ZobrazDialogUloz, Qt::Key_Return);

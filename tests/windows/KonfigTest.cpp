@@ -31,7 +31,7 @@ TEST_F(Konfig, OpensFromTheRunsSettingsWithOkDisabled) {
 
 TEST_F(Konfig, ABoxTickedTwiceWritesBothKeys) {
   THlavni& h = start();
-  TKonfig d(h);
+  TKonfig d(h.ZobrazDialogUloz, h.UkladatPozici, h.SouborNastaveni(), &h);
   d.show();
   d.ChB_UkladatPozici->click();
   d.ChB_UkladatPozici->click();
@@ -45,7 +45,7 @@ TEST_F(Konfig, ABoxTickedTwiceWritesBothKeys) {
 
 TEST_F(Konfig, ConfirmedSettingsTakeEffectForTheRun) {
   THlavni& h = start();
-  TKonfig d(h);
+  TKonfig d(h.ZobrazDialogUloz, h.UkladatPozici, h.SouborNastaveni(), &h);
   d.show();
   d.ChB_ZobrazDialogUloz->click();
   d.Tl_Ok->click();
@@ -58,7 +58,7 @@ TEST_F(Konfig, ConfirmedSettingsTakeEffectForTheRun) {
 
 TEST_F(Konfig, ARefusedWriteKeepsTheDialogOpenAndTheSettings) {
   THlavni& h = start();
-  TKonfig d(h);
+  TKonfig d(h.ZobrazDialogUloz, h.UkladatPozici, h.SouborNastaveni(), &h);
   d.show();
   d.ChB_ZobrazDialogUloz->click();
   d.ChB_UkladatPozici->click();
@@ -99,7 +99,7 @@ TEST_F(Konfig, AFailedWriteLeavesThePreviousSettingsFileWhole) {
     else
       std::filesystem::create_directory(ini);
     person.messages.clear();
-    TKonfig d(h);
+    TKonfig d(h.ZobrazDialogUloz, h.UkladatPozici, h.SouborNastaveni(), &h);
     d.show();
     d.ChB_ZobrazDialogUloz->click();
     if (p.chyba) files::injectFault({p.krok, 1, p.chyba});

@@ -22,9 +22,9 @@ class NovyEdit : public Registr {
   }
 
   // The editor as its command opens it, shown without a modal loop.
-  std::unique_ptr<TNovyEdit> open(const QString& caption) {
-    auto d = std::make_unique<TNovyEdit>(*w);
-    d->setWindowTitle(caption);
+  std::unique_ptr<TNovyEdit> open(TNovyEdit::Rezim rezim) {
+    auto d = std::make_unique<TNovyEdit>(w->ProEditor(), w.get());
+    d->NastavRezim(rezim);
     d->show();
     QApplication::processEvents();  // the main window's own start-up events first
     d->activateWindow();
@@ -54,7 +54,7 @@ class NovyEdit : public Registr {
 
 TEST_F(NovyEdit, CreationTakesWidthsAndCodes) {
   THlavni& h = startWithCodes(1);
-  auto d = open(TNovyEdit::kNovyZaznam);
+  auto d = open(TNovyEdit::Rezim::Novy);
   EXPECT_EQ(d->Pole1->maxLength(), 80);
   EXPECT_EQ(d->Pole2->maxLength(), 255);
   EXPECT_EQ(d->Pole3->lineEdit()->maxLength(), 20);
@@ -77,7 +77,7 @@ TEST_F(NovyEdit, CreationTakesWidthsAndCodes) {
 
 TEST_F(NovyEdit, NewRecordsChainWithInsAndNothingIsStoredUntouched) {
   THlavni& h = startWithCodes(3);
-  auto d = open(TNovyEdit::kNovyZaznam);
+  auto d = open(TNovyEdit::Rezim::Novy);
   // Untouched: Enter presses nothing, Ins stores nothing.
   QTest::keyClick(d->Pole1, Qt::Key_Return);
   QTest::keyClick(d->Pole1, Qt::Key_Insert);
@@ -114,7 +114,7 @@ TEST_F(NovyEdit, NewRecordsChainWithInsAndNothingIsStoredUntouched) {
 
 TEST_F(NovyEdit, NoOnOkClosesAndStoresNothing) {
   THlavni& h = startWithCodes(3);
-  auto d = open(TNovyEdit::kNovyZaznam);
+  auto d = open(TNovyEdit::Rezim::Novy);
   QTest::keyClicks(d->Pole1, "Nic");
   person.answers = {QMessageBox::No};
   d->OK->click();
@@ -125,7 +125,7 @@ TEST_F(NovyEdit, NoOnOkClosesAndStoresNothing) {
 
 TEST_F(NovyEdit, NoOnANavigationButtonMovesAndDropsTheEdits) {
   THlavni& h = startWithCodes(3);
-  auto d = open(TNovyEdit::kEditace);
+  auto d = open(TNovyEdit::Rezim::Editace);
   EXPECT_EQ(d->Pole1->text(), "Záznam 1");
   EXPECT_EQ(d->Pole3->currentText(), "K1");
   EXPECT_EQ(d->Pocitadlo->text(), "1 z 3");
@@ -160,7 +160,7 @@ TEST_F(NovyEdit, NoOnANavigationButtonMovesAndDropsTheEdits) {
 
 TEST_F(NovyEdit, ShiftKeysActAsTheButtonsAlsoWhenTheyAreDisabled) {
   THlavni& h = startWithCodes(3);
-  auto d = open(TNovyEdit::kEditace);
+  auto d = open(TNovyEdit::Rezim::Editace);
   // The name, taken whole with the focus, gets an X at its end.
   QTest::keyClick(d->Pole1, Qt::Key_End);
   QTest::keyClicks(d->Pole1, "X");
@@ -194,7 +194,7 @@ TEST_F(NovyEdit, ShiftKeysActAsTheButtonsAlsoWhenTheyAreDisabled) {
   // starts nothing.
   QTest::keyClick(d->Pole1, Qt::Key_Insert);
   EXPECT_EQ(d->windowTitle(), TNovyEdit::kEditace);
-  auto n = open(TNovyEdit::kNovyZaznam);
+  auto n = open(TNovyEdit::Rezim::Novy);
   QTest::keyClicks(n->Pole1, "abc");
   QTest::keyClick(n->Pole1, Qt::Key_Home, Qt::ShiftModifier);
   EXPECT_EQ(n->Pole1->text(), "abc");
@@ -205,7 +205,7 @@ TEST_F(NovyEdit, ShiftKeysActAsTheButtonsAlsoWhenTheyAreDisabled) {
 
 TEST_F(NovyEdit, UpAndDownMoveTheFocus) {
   startWithCodes(2);
-  auto d = open(TNovyEdit::kEditace);
+  auto d = open(TNovyEdit::Rezim::Editace);
   d->Pole3->setFocus();
   ASSERT_TRUE(d->Pole3->hasFocus());
   auto key = [](Qt::Key k) { QTest::keyClick(QApplication::focusWidget(), k); };
@@ -228,7 +228,7 @@ TEST_F(NovyEdit, UpAndDownMoveTheFocus) {
 TEST_F(NovyEdit, ACodeLongerThanItsFieldIsStoredCut) {
   THlavni& h = startWithCodes(1);
   h.ZobrazDialogUloz = false;
-  auto d = open(TNovyEdit::kNovyZaznam);
+  auto d = open(TNovyEdit::Rezim::Novy);
   QTest::keyClicks(d->Pole3->lineEdit(), QString::fromStdString(dlouhy));
   EXPECT_EQ(d->Pole3->currentText().size(), 20);
   d->TBNovyZaznamClick();
@@ -246,7 +246,7 @@ TEST_F(NovyEdit, ACodeLongerThanItsFieldIsStoredCut) {
 TEST_F(NovyEdit, InputsAreStoredAsTheyStand) {
   THlavni& h = startWithCodes(1);
   h.ZobrazDialogUloz = false;
-  auto d = open(TNovyEdit::kNovyZaznam);
+  auto d = open(TNovyEdit::Rezim::Novy);
   d->Pole1->setText(QStringLiteral("  Žluťoučký kůň   "));
   d->Pole2->setText(QString(300, QLatin1Char('h')));
   for (QLineEdit* e : {d->Pole1, d->Pole4}) {
@@ -268,7 +268,7 @@ TEST_F(NovyEdit, EveryByteOfARecordSurvivesAnEditOfAnotherField) {
   writeOne(store::addressFieldDefs(), nazev, "\x90\x98");
   THlavni& h = start();
   h.ZobrazDialogUloz = false;
-  auto d = open(TNovyEdit::kEditace);
+  auto d = open(TNovyEdit::Rezim::Editace);
   QTest::keyClicks(d->Pole4, "popis");
   d->OK->click();
   EXPECT_EQ(current("nazev"), nazev);
@@ -280,14 +280,20 @@ TEST_F(NovyEdit, EveryByteOfARecordSurvivesAnEditOfAnotherField) {
 TEST_F(NovyEdit, TheCounterGrowsWithItsText) {
   THlavni& h = startWithCodes(3);
   {
-    auto d = open(TNovyEdit::kEditace);
+    auto d = open(TNovyEdit::Rezim::Editace);
     EXPECT_EQ(d->Pocitadlo->text(), "1 z 3");
     EXPECT_EQ(d->Pocitadlo->geometry(), QRect(56, 182, 80, 16));
     EXPECT_EQ(d->ToolBar1->x(), 144);
   }
-  h.CisloZaznamu->setText("123456 z 1234567");
-  auto d = open(TNovyEdit::kEditace);
-  EXPECT_EQ(d->Pocitadlo->text(), "123456 z 1234567");
+  // A large register, its last but one record current.
+  store::RecordTable velky(store::addressFieldDefs());
+  const std::vector<store::Value> prazdny(4, std::string_view("x"));
+  for (int i = 0; i < 1234567; ++i) velky.append(prazdny);
+  h.ClientDataSet1.close();
+  h.ClientDataSet1.open(std::move(velky));
+  h.ClientDataSet1.setRecNo(1234566);
+  auto d = open(TNovyEdit::Rezim::Editace);
+  EXPECT_EQ(d->Pocitadlo->text(), "1234566 z 1234567");
   EXPECT_GE(d->Pocitadlo->width(), d->Pocitadlo->sizeHint().width());
   EXPECT_GT(d->ToolBar1->x(), d->Pocitadlo->geometry().right());
   EXPECT_LT(d->ToolBar1->geometry().right(), d->OK->x());
@@ -300,7 +306,7 @@ TEST_F(NovyEdit, ARegisterWithoutSomeFieldsSaysWhichAndStoresTheOthers) {
   THlavni& h = start();
   h.ZobrazDialogUloz = false;
   {
-    auto d = open(TNovyEdit::kEditace);
+    auto d = open(TNovyEdit::Rezim::Editace);
     ASSERT_EQ(person.messages.size(), 1u);
     EXPECT_EQ(person.messages[0].text, "Databáze nemá pole Kod a Popis; tyto údaje nelze zadat.");
     EXPECT_EQ(person.messages[0].icon, QMessageBox::Critical);
@@ -313,7 +319,7 @@ TEST_F(NovyEdit, ARegisterWithoutSomeFieldsSaysWhichAndStoresTheOthers) {
     EXPECT_FALSE(d->isVisible());
     EXPECT_EQ(current("http"), "http://a.cz");
   }
-  auto d = open(TNovyEdit::kNovyZaznam);
+  auto d = open(TNovyEdit::Rezim::Novy);
   QTest::keyClicks(d->Pole1, "Druhy");
   d->OK->click();
   EXPECT_EQ(h.ClientDataSet1.recordCount(), 2);
@@ -326,7 +332,7 @@ TEST_F(NovyEdit, AFilteredViewEmptiedFromTheEditorEndsTheEditingWithTheEditStore
   h.StavPohledu.NastavFiltr(2, "k2");  // Kod contains "k2": the second record only
   h.ClientDataSet1.setFiltered(true);
   ASSERT_EQ(h.ClientDataSet1.recordCount(), 1);
-  auto d = open(TNovyEdit::kEditace);
+  auto d = open(TNovyEdit::Rezim::Editace);
   d->Pole3->setEditText("X");
   QTest::keyClicks(d->Pole4, "popis");
   person.answers = {QMessageBox::Yes};
@@ -345,8 +351,8 @@ TEST_F(NovyEdit, AFilteredViewEmptiedFromTheEditorEndsTheEditingWithTheEditStore
   // clearly and the inputs stay.
   h.ClientDataSet1.setFiltered(true);
   ASSERT_EQ(h.ClientDataSet1.recordCount(), 0);
-  TNovyEdit e(*w);
-  e.setWindowTitle(TNovyEdit::kEditace);
+  TNovyEdit e(w->ProEditor(), w.get());
+  e.NastavRezim(TNovyEdit::Rezim::Editace);
   e.Pole1->setText("psano");
   e.OK->setEnabled(true);
   person.messages.clear();
@@ -388,7 +394,7 @@ TEST_F(NovyEdit, AnUnreadableCodeListIsReportedAndTheEditorOpens) {
   writeRegister(1);
   std::filesystem::create_directory(dir / "Seznam.txt");
   start();
-  auto d = open(TNovyEdit::kNovyZaznam);
+  auto d = open(TNovyEdit::Rezim::Novy);
   ASSERT_EQ(person.messages.size(), 1u);
   EXPECT_TRUE(person.messages[0].text.startsWith(QStringLiteral("Cannot open file \"")));
   EXPECT_EQ(person.messages[0].icon, QMessageBox::Critical);
