@@ -15,6 +15,9 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 #include <QWindow>
+#include <algorithm>
+#include <utility>
+#include <vector>
 
 #include "Dialogy.h"
 #include "FileLayer.h"
@@ -101,44 +104,132 @@ THlavni::~THlavni() {
 
 // --- commands, menu, toolbar ----------------------------------------------
 
+namespace {
+
+enum class Menu { Soubor, Upravy, Data, Nastroje, Napoveda };
+
+// When PovolAkce enables a command ("open": the register is open;
+// position and count: of the current record and of the view).
+enum class Povoleni {
+  Vzdy,          // never changed: enabled for the whole run
+  Otevreno,      // open
+  HledatDalsi,   // open, and a searched text is kept
+  Zaznamy,       // open, and count > 0
+  Zpet,          // open, and position > 1
+  Vpred,         // open, and 0 <= position < count
+};
+
+// Where a command stands in a menu or on the toolbar: its place (0: not
+// there) and whether a separator goes before it.
+struct Misto {
+  int poradi = 0;
+  bool oddelovac = false;
+};
+
+// A command in one row: what it is, what runs it, where it appears and
+// when it is enabled. The command list, the connections, the menu, the
+// toolbar and the enabling are all built from this table.
+struct Prikaz {
+  QAction* THlavni::*akce;
+  const char* jmeno;
+  const char* kategorie;
+  const char* titulek;
+  const char* napoveda;  // nullptr: no hint (and no tooltip on its button)
+  int ikona;             // -1: none
+  QKeySequence zkratka;
+  void (THlavni::*handler)();
+  Menu menu;
+  const char* polozkaMenu;  // the menu item's name
+  Misto vMenu;
+  Misto naListe;
+  Povoleni povoleno;
+};
+
+constexpr auto Ctrl = Qt::CTRL;
+constexpr auto Shift = Qt::SHIFT;
+
+// In the order of the command list.
+const Prikaz kPrikazy[] = {
+    {&THlavni::Akce_UlozitSoubor, "Akce_UlozitSoubor", "Soubor", "Uložit soubor", "Uložit soubor", 2, Ctrl | Qt::Key_S,
+     &THlavni::Akce_UlozitSouborExecute, Menu::Soubor, "MenuUlozitSoubor", {1}, {2, true}, Povoleni::Otevreno},
+    {&THlavni::Akce_ExportDat, "Akce_ExportDat", "Soubor", "Export databáze", "Export databáze", 6, {},
+     &THlavni::Akce_ExportDatExecute, Menu::Soubor, "MenuMSOffice", {3}, {}, Povoleni::Otevreno},
+    {&THlavni::Akce_ImportDat, "Akce_ImportDat", "Soubor", "Import databáze", "Import databáze", 5, {},
+     &THlavni::Akce_ImportDatExecute, Menu::Soubor, "MenuImportDat", {2, true}, {}, Povoleni::Otevreno},
+    {&THlavni::Akce_Zalohovani, "Akce_Zalohovani", "Soubor", "Vytvořit záložní kopii", "Vytvořit záložní kopii", 3, {},
+     &THlavni::Akce_ZalohovaniExecute, Menu::Soubor, "MenuZalohovani", {4, true}, {}, Povoleni::Vzdy},
+    {&THlavni::Akce_Spustit, "Akce_Spustit", "Soubor", "Spustit ", "Spustit program asociovaný s adresou", 31, Qt::Key_F5,
+     &THlavni::Akce_SpustitExecute, Menu::Soubor, "MenuSpustit", {5, true}, {3, true}, Povoleni::Otevreno},
+    {&THlavni::Akce_Sestavy, "Akce_Sestavy", "Soubor", "Tisk a prohližení sestavy", "Tisk a prohližení sestavy", 9,
+     Ctrl | Qt::Key_P, &THlavni::Akce_SestavyExecute, Menu::Soubor, "MenuSestavaZakladni", {6, true}, {4, true},
+     Povoleni::Otevreno},
+    {&THlavni::Akce_Konec, "Akce_Konec", "Soubor", "Konec", "Ukončení programu", 7, Ctrl | Qt::Key_Q,
+     &THlavni::Akce_KonecExecute, Menu::Soubor, "MenuKonec", {7, true}, {1}, Povoleni::Vzdy},
+    {&THlavni::Akce_KopirovatText, "Akce_KopirovatText", "Upravy", "Kopírovat text", "Kopírovat text do schránky", 11,
+     Ctrl | Qt::Key_C, &THlavni::Akce_KopirovatTextExecute, Menu::Upravy, "MenuKopirovatText", {1}, {5, true},
+     Povoleni::Otevreno},
+    {&THlavni::Akce_HledatZaznam, "Akce_HledatZaznam", "Upravy", "Hledat", "Hledat", 12, Ctrl | Qt::Key_F,
+     &THlavni::Akce_HledatZaznamExecute, Menu::Upravy, "MenuHledatZaznam", {2, true}, {6}, Povoleni::Otevreno},
+    {&THlavni::Akce_HledatZaznamDalsi, "Akce_HledatZaznamDalsi", "Upravy", "Hledat další", "Hledat další", -1,
+     Qt::Key_F3, &THlavni::Akce_HledatZaznamDalsiExecute, Menu::Upravy, "MenuHledatZaznamDalsi", {3}, {},
+     Povoleni::HledatDalsi},
+    {&THlavni::Akce_Trideni, "Akce_Trideni", "Data", "Třídění a řazení", "Třídění a řazení", 15, {},
+     &THlavni::Akce_TrideniExecute, Menu::Data, "MenuTrideni", {1}, {7}, Povoleni::Otevreno},
+    {&THlavni::Akce_Filtr, "Akce_Filtr", "Data", "Filtr", "Filtr", 16, {}, &THlavni::Akce_FiltrExecute, Menu::Data,
+     "MenuFiltr", {2, true}, {8, true}, Povoleni::Otevreno},
+    {&THlavni::Akce_ZrusitFiltr, "Akce_ZrusitFiltr", "Data", "Zrušit filtr", "Zrušit filtr", 17, {},
+     &THlavni::Akce_ZrusitFiltrExecute, Menu::Data, "MenuZrusitFiltr", {3}, {9}, Povoleni::Otevreno},
+    {&THlavni::Akce_NovyZaznam, "Akce_NovyZaznam", "Data", "Nový záznam", "Nový záznam", 18, Qt::Key_Insert,
+     &THlavni::Akce_NovyZaznamExecute, Menu::Data, "MenuNovyZaznam", {4, true}, {10, true}, Povoleni::Otevreno},
+    {&THlavni::Akce_EditZaznamu, "Akce_EditZaznamu", "Data", "Editovat záznam", "Editovat záznam", 19,
+     Shift | Qt::Key_Insert, &THlavni::Akce_EditZaznamuExecute, Menu::Data, "MenuEditZaznamu", {5}, {11},
+     Povoleni::Zaznamy},
+    {&THlavni::Akce_OdstranitZaznam, "Akce_OdstranitZaznam", "Data", "Odstranit záznam", "Odstranit záznam", 20,
+     Shift | Qt::Key_Delete, &THlavni::Akce_OdstranitZaznamExecute, Menu::Data, "MenuOdstranitZaznam", {6}, {12},
+     Povoleni::Zaznamy},
+    {&THlavni::Akce_PrvniZaznam, "Akce_PrvniZaznam", "Data", "První záznam", "První záznam", 21, {},
+     &THlavni::Akce_PrvniZaznamExecute, Menu::Data, "MenuPrvniZaznam", {7, true}, {13, true}, Povoleni::Zpet},
+    {&THlavni::Akce_PredchazejiciZaznam, "Akce_PredchazejiciZaznam", "Data", "Předcházející záznam",
+     "Předcházející záznam", 22, {}, &THlavni::Akce_PredchazejiciZaznamExecute, Menu::Data, "MenuPredchazejiciZaznam",
+     {8}, {14}, Povoleni::Zpet},
+    {&THlavni::Akce_NasledujiciZaznam, "Akce_NasledujiciZaznam", "Data", "Následující záznam", "Následující záznam", 23,
+     {}, &THlavni::Akce_NasledujiciZaznamExecute, Menu::Data, "MenuNasledujiciZaznam", {9}, {15}, Povoleni::Vpred},
+    {&THlavni::Akce_PosledniZaznam, "Akce_PosledniZaznam", "Data", "Poslední záznam", "Poslední záznam", 24, {},
+     &THlavni::Akce_PosledniZaznamExecute, Menu::Data, "MenuPosledniZaznam", {10}, {16}, Povoleni::Vpred},
+    {&THlavni::Akce_Konfig, "Akce_Konfig", "Nastroje", "Konfigurace", "Konfigurace", 26, {},
+     &THlavni::Akce_KonfigExecute, Menu::Nastroje, "MenuKonfig", {1}, {17, true}, Povoleni::Vzdy},
+    {&THlavni::Akce_Napoveda, "Akce_Napoveda", "Napoveda", "Nápověda", "Nápověda", 30, Qt::Key_F1,
+     &THlavni::Akce_NapovedaExecute, Menu::Napoveda, "MenuNapoveda", {1}, {19, true}, Povoleni::Vzdy},
+    {&THlavni::Akce_OProgramu, "Akce_OProgramu", "Napoveda", "O programu", "O programu", -1, {},
+     &THlavni::Akce_OProgramuExecute, Menu::Napoveda, "MenuOProgramu", {2, true}, {}, Povoleni::Vzdy},
+    {&THlavni::Akce_PrejitNaZaznam, "Akce_PrejitNaZaznam", "Upravy", "Přejít na záznam ...", "Přejít na záznam ...", 14,
+     Ctrl | Qt::Key_G, &THlavni::Akce_PrejitNaZaznamExecute, Menu::Upravy, "MenuPrejitNaZaznam", {4}, {},
+     Povoleni::Otevreno},
+    {&THlavni::Akce_Ciselnik, "Akce_Ciselnik", "Nastroje", "Číselník", nullptr, 29, {}, &THlavni::Akce_CiselnikExecute,
+     Menu::Nastroje, "Menu_Ciselnik", {2, true}, {18}, Povoleni::Vzdy},
+};
+
+// The menu bar, in its order: the menu's name and title.
+const std::pair<Menu, std::pair<const char*, const char*>> kMenu[] = {
+    {Menu::Soubor, {"MenuSoubor", "Soubor"}},        {Menu::Upravy, {"MenuUpravy", "Úpravy"}},
+    {Menu::Data, {"MenuData", "Data"}},              {Menu::Nastroje, {"MenuNastroje", "Nástroje"}},
+    {Menu::Napoveda, {"MenuHelp", "Nápověda"}},
+};
+
+// The rows with a place in `kde`, in the order of their places.
+template <class Vyber>
+std::vector<const Prikaz*> VPoradi(Vyber kde) {
+  std::vector<const Prikaz*> out;
+  for (const Prikaz& p : kPrikazy)
+    if (kde(p).poradi > 0) out.push_back(&p);
+  std::sort(out.begin(), out.end(), [&](const Prikaz* a, const Prikaz* b) { return kde(*a).poradi < kde(*b).poradi; });
+  return out;
+}
+
+}  // namespace
+
 void THlavni::VytvorAkce() {
-  struct Definice {
-    QAction* THlavni::*akce;
-    const char* jmeno;
-    const char* kategorie;
-    const char* titulek;
-    const char* napoveda;  // nullptr: no hint
-    int ikona;             // -1: none
-    QKeySequence zkratka;
-  };
-  const Definice definice[] = {
-      {&THlavni::Akce_UlozitSoubor, "Akce_UlozitSoubor", "Soubor", "Uložit soubor", "Uložit soubor", 2, QKeySequence(Qt::CTRL | Qt::Key_S)},
-      {&THlavni::Akce_ExportDat, "Akce_ExportDat", "Soubor", "Export databáze", "Export databáze", 6, {}},
-      {&THlavni::Akce_ImportDat, "Akce_ImportDat", "Soubor", "Import databáze", "Import databáze", 5, {}},
-      {&THlavni::Akce_Zalohovani, "Akce_Zalohovani", "Soubor", "Vytvořit záložní kopii", "Vytvořit záložní kopii", 3, {}},
-      {&THlavni::Akce_Spustit, "Akce_Spustit", "Soubor", "Spustit ", "Spustit program asociovaný s adresou", 31, QKeySequence(Qt::Key_F5)},
-      {&THlavni::Akce_Sestavy, "Akce_Sestavy", "Soubor", "Tisk a prohližení sestavy", "Tisk a prohližení sestavy", 9, QKeySequence(Qt::CTRL | Qt::Key_P)},
-      {&THlavni::Akce_Konec, "Akce_Konec", "Soubor", "Konec", "Ukončení programu", 7, QKeySequence(Qt::CTRL | Qt::Key_Q)},
-      {&THlavni::Akce_KopirovatText, "Akce_KopirovatText", "Upravy", "Kopírovat text", "Kopírovat text do schránky", 11, QKeySequence(Qt::CTRL | Qt::Key_C)},
-      {&THlavni::Akce_HledatZaznam, "Akce_HledatZaznam", "Upravy", "Hledat", "Hledat", 12, QKeySequence(Qt::CTRL | Qt::Key_F)},
-      {&THlavni::Akce_HledatZaznamDalsi, "Akce_HledatZaznamDalsi", "Upravy", "Hledat další", "Hledat další", -1, QKeySequence(Qt::Key_F3)},
-      {&THlavni::Akce_Trideni, "Akce_Trideni", "Data", "Třídění a řazení", "Třídění a řazení", 15, {}},
-      {&THlavni::Akce_Filtr, "Akce_Filtr", "Data", "Filtr", "Filtr", 16, {}},
-      {&THlavni::Akce_ZrusitFiltr, "Akce_ZrusitFiltr", "Data", "Zrušit filtr", "Zrušit filtr", 17, {}},
-      {&THlavni::Akce_NovyZaznam, "Akce_NovyZaznam", "Data", "Nový záznam", "Nový záznam", 18, QKeySequence(Qt::Key_Insert)},
-      {&THlavni::Akce_EditZaznamu, "Akce_EditZaznamu", "Data", "Editovat záznam", "Editovat záznam", 19, QKeySequence(Qt::SHIFT | Qt::Key_Insert)},
-      {&THlavni::Akce_OdstranitZaznam, "Akce_OdstranitZaznam", "Data", "Odstranit záznam", "Odstranit záznam", 20, QKeySequence(Qt::SHIFT | Qt::Key_Delete)},
-      {&THlavni::Akce_PrvniZaznam, "Akce_PrvniZaznam", "Data", "První záznam", "První záznam", 21, {}},
-      {&THlavni::Akce_PredchazejiciZaznam, "Akce_PredchazejiciZaznam", "Data", "Předcházející záznam", "Předcházející záznam", 22, {}},
-      {&THlavni::Akce_NasledujiciZaznam, "Akce_NasledujiciZaznam", "Data", "Následující záznam", "Následující záznam", 23, {}},
-      {&THlavni::Akce_PosledniZaznam, "Akce_PosledniZaznam", "Data", "Poslední záznam", "Poslední záznam", 24, {}},
-      {&THlavni::Akce_Konfig, "Akce_Konfig", "Nastroje", "Konfigurace", "Konfigurace", 26, {}},
-      {&THlavni::Akce_Napoveda, "Akce_Napoveda", "Napoveda", "Nápověda", "Nápověda", 30, QKeySequence(Qt::Key_F1)},
-      {&THlavni::Akce_OProgramu, "Akce_OProgramu", "Napoveda", "O programu", "O programu", -1, {}},
-      {&THlavni::Akce_PrejitNaZaznam, "Akce_PrejitNaZaznam", "Upravy", "Přejít na záznam ...", "Přejít na záznam ...", 14, QKeySequence(Qt::CTRL | Qt::Key_G)},
-      {&THlavni::Akce_Ciselnik, "Akce_Ciselnik", "Nastroje", "Číselník", nullptr, 29, {}},
-  };
-  for (const Definice& d : definice) {
+  for (const Prikaz& d : kPrikazy) {
     auto* akce = new QAction(QString::fromUtf8(d.titulek), this);
     akce->setObjectName(QLatin1String(d.jmeno));
     akce->setProperty("kategorie", QLatin1String(d.kategorie));
@@ -154,94 +245,23 @@ void THlavni::VytvorAkce() {
     akce->setShortcutContext(Qt::WindowShortcut);
     addAction(akce);
     this->*(d.akce) = akce;
+    connect(akce, &QAction::triggered, this, [this, handler = d.handler] { Chranene([&] { (this->*handler)(); }); });
   }
-  auto napoj = [this](QAction* akce, void (THlavni::*handler)()) {
-    connect(akce, &QAction::triggered, this, [this, handler] { Chranene([&] { (this->*handler)(); }); });
-  };
-  napoj(Akce_UlozitSoubor, &THlavni::Akce_UlozitSouborExecute);
-  napoj(Akce_ExportDat, &THlavni::Akce_ExportDatExecute);
-  napoj(Akce_ImportDat, &THlavni::Akce_ImportDatExecute);
-  napoj(Akce_Zalohovani, &THlavni::Akce_ZalohovaniExecute);
-  napoj(Akce_Spustit, &THlavni::Akce_SpustitExecute);
-  napoj(Akce_Sestavy, &THlavni::Akce_SestavyExecute);
-  napoj(Akce_Konec, &THlavni::Akce_KonecExecute);
-  napoj(Akce_KopirovatText, &THlavni::Akce_KopirovatTextExecute);
-  napoj(Akce_HledatZaznam, &THlavni::Akce_HledatZaznamExecute);
-  napoj(Akce_HledatZaznamDalsi, &THlavni::Akce_HledatZaznamDalsiExecute);
-  napoj(Akce_Trideni, &THlavni::Akce_TrideniExecute);
-  napoj(Akce_Filtr, &THlavni::Akce_FiltrExecute);
-  napoj(Akce_ZrusitFiltr, &THlavni::Akce_ZrusitFiltrExecute);
-  napoj(Akce_NovyZaznam, &THlavni::Akce_NovyZaznamExecute);
-  napoj(Akce_EditZaznamu, &THlavni::Akce_EditZaznamuExecute);
-  napoj(Akce_OdstranitZaznam, &THlavni::Akce_OdstranitZaznamExecute);
-  napoj(Akce_PrvniZaznam, &THlavni::Akce_PrvniZaznamExecute);
-  napoj(Akce_PredchazejiciZaznam, &THlavni::Akce_PredchazejiciZaznamExecute);
-  napoj(Akce_NasledujiciZaznam, &THlavni::Akce_NasledujiciZaznamExecute);
-  napoj(Akce_PosledniZaznam, &THlavni::Akce_PosledniZaznamExecute);
-  napoj(Akce_Konfig, &THlavni::Akce_KonfigExecute);
-  napoj(Akce_Napoveda, &THlavni::Akce_NapovedaExecute);
-  napoj(Akce_OProgramu, &THlavni::Akce_OProgramuExecute);
-  napoj(Akce_PrejitNaZaznam, &THlavni::Akce_PrejitNaZaznamExecute);
-  napoj(Akce_Ciselnik, &THlavni::Akce_CiselnikExecute);
 }
 
 void THlavni::VytvorMenu() {
   QMenuBar* bar = menuBar();
   bar->setObjectName(QStringLiteral("MainMenu1"));
-  auto menu = [&](const char* jmeno, const char* titulek) {
-    QMenu* m = bar->addMenu(QString::fromUtf8(titulek));
-    m->setObjectName(QLatin1String(jmeno));
-    return m;
-  };
-  auto polozka = [](QMenu* m, QAction* akce, const char* jmeno) {
-    m->addAction(akce);
-    akce->setProperty("polozkaMenu", QLatin1String(jmeno));
-  };
-  QMenu* soubor = menu("MenuSoubor", "Soubor");
-  polozka(soubor, Akce_UlozitSoubor, "MenuUlozitSoubor");
-  soubor->addSeparator();
-  polozka(soubor, Akce_ImportDat, "MenuImportDat");
-  polozka(soubor, Akce_ExportDat, "MenuMSOffice");
-  soubor->addSeparator();
-  polozka(soubor, Akce_Zalohovani, "MenuZalohovani");
-  soubor->addSeparator();
-  polozka(soubor, Akce_Spustit, "MenuSpustit");
-  soubor->addSeparator();
-  polozka(soubor, Akce_Sestavy, "MenuSestavaZakladni");
-  soubor->addSeparator();
-  polozka(soubor, Akce_Konec, "MenuKonec");
-
-  QMenu* upravy = menu("MenuUpravy", "Úpravy");
-  polozka(upravy, Akce_KopirovatText, "MenuKopirovatText");
-  upravy->addSeparator();
-  polozka(upravy, Akce_HledatZaznam, "MenuHledatZaznam");
-  polozka(upravy, Akce_HledatZaznamDalsi, "MenuHledatZaznamDalsi");
-  polozka(upravy, Akce_PrejitNaZaznam, "MenuPrejitNaZaznam");
-
-  QMenu* data = menu("MenuData", "Data");
-  polozka(data, Akce_Trideni, "MenuTrideni");
-  data->addSeparator();
-  polozka(data, Akce_Filtr, "MenuFiltr");
-  polozka(data, Akce_ZrusitFiltr, "MenuZrusitFiltr");
-  data->addSeparator();
-  polozka(data, Akce_NovyZaznam, "MenuNovyZaznam");
-  polozka(data, Akce_EditZaznamu, "MenuEditZaznamu");
-  polozka(data, Akce_OdstranitZaznam, "MenuOdstranitZaznam");
-  data->addSeparator();
-  polozka(data, Akce_PrvniZaznam, "MenuPrvniZaznam");
-  polozka(data, Akce_PredchazejiciZaznam, "MenuPredchazejiciZaznam");
-  polozka(data, Akce_NasledujiciZaznam, "MenuNasledujiciZaznam");
-  polozka(data, Akce_PosledniZaznam, "MenuPosledniZaznam");
-
-  QMenu* nastroje = menu("MenuNastroje", "Nástroje");
-  polozka(nastroje, Akce_Konfig, "MenuKonfig");
-  nastroje->addSeparator();
-  polozka(nastroje, Akce_Ciselnik, "Menu_Ciselnik");
-
-  QMenu* napoveda = menu("MenuHelp", "Nápověda");
-  polozka(napoveda, Akce_Napoveda, "MenuNapoveda");
-  napoveda->addSeparator();
-  polozka(napoveda, Akce_OProgramu, "MenuOProgramu");
+  for (const auto& [menu, popis] : kMenu) {
+    QMenu* m = bar->addMenu(QString::fromUtf8(popis.second));
+    m->setObjectName(QLatin1String(popis.first));
+    for (const Prikaz* p : VPoradi([menu](const Prikaz& r) { return r.menu == menu ? r.vMenu : Misto{}; })) {
+      if (p->vMenu.oddelovac) m->addSeparator();
+      QAction* akce = this->*(p->akce);
+      m->addAction(akce);
+      akce->setProperty("polozkaMenu", QLatin1String(p->polozkaMenu));
+    }
+  }
 }
 
 void THlavni::VytvorNastrojovouListu() {
@@ -256,44 +276,17 @@ void THlavni::VytvorNastrojovouListu() {
   addToolBar(Qt::TopToolBarArea, ToolBar1);
 
   int separator = 0;
-  auto oddelovac = [&] {
-    QAction* s = ToolBar1->addSeparator();
-    s->setObjectName(QStringLiteral("TB_Separator%1").arg(++separator));
-  };
-  auto tlacitko = [&](QAction* akce) {
+  for (const Prikaz* p : VPoradi([](const Prikaz& r) { return r.naListe; })) {
+    if (p->naListe.oddelovac) {
+      QAction* s = ToolBar1->addSeparator();
+      s->setObjectName(QStringLiteral("TB_Separator%1").arg(++separator));
+    }
+    QAction* akce = this->*(p->akce);
     ToolBar1->addAction(akce);
     QWidget* button = ToolBar1->widgetForAction(akce);
     button->setObjectName(QStringLiteral("TB_") + akce->objectName().mid(5));
-    if (akce->property("napoveda").toString().isEmpty()) button->installEventFilter(new BezNapovedy(button));
-  };
-  tlacitko(Akce_Konec);
-  oddelovac();
-  tlacitko(Akce_UlozitSoubor);
-  oddelovac();
-  tlacitko(Akce_Spustit);
-  oddelovac();
-  tlacitko(Akce_Sestavy);
-  oddelovac();
-  tlacitko(Akce_KopirovatText);
-  tlacitko(Akce_HledatZaznam);
-  tlacitko(Akce_Trideni);
-  oddelovac();
-  tlacitko(Akce_Filtr);
-  tlacitko(Akce_ZrusitFiltr);
-  oddelovac();
-  tlacitko(Akce_NovyZaznam);
-  tlacitko(Akce_EditZaznamu);
-  tlacitko(Akce_OdstranitZaznam);
-  oddelovac();
-  tlacitko(Akce_PrvniZaznam);
-  tlacitko(Akce_PredchazejiciZaznam);
-  tlacitko(Akce_NasledujiciZaznam);
-  tlacitko(Akce_PosledniZaznam);
-  oddelovac();
-  tlacitko(Akce_Konfig);
-  tlacitko(Akce_Ciselnik);
-  oddelovac();
-  tlacitko(Akce_Napoveda);
+    if (!p->napoveda) button->installEventFilter(new BezNapovedy(button));
+  }
 }
 
 void THlavni::VytvorSpodniPanel() {
@@ -466,17 +459,18 @@ void THlavni::PovolAkce() {
   const bool open = ClientDataSet1.active();
   const int position = open ? ClientDataSet1.recNo() : 0;
   const int count = open ? ClientDataSet1.recordCount() : 0;
-  for (QAction* akce : {Akce_UlozitSoubor, Akce_ImportDat, Akce_ExportDat, Akce_Spustit, Akce_Sestavy,
-                        Akce_KopirovatText, Akce_HledatZaznam, Akce_PrejitNaZaznam, Akce_Trideni, Akce_Filtr,
-                        Akce_ZrusitFiltr, Akce_NovyZaznam})
-    akce->setEnabled(open);
-  Akce_HledatZaznamDalsi->setEnabled(open && !StavPohledu.HledParam().HledanyVyraz.empty());
-  Akce_EditZaznamu->setEnabled(open && count > 0);
-  Akce_OdstranitZaznam->setEnabled(open && count > 0);
-  Akce_PrvniZaznam->setEnabled(open && position > 1);
-  Akce_PredchazejiciZaznam->setEnabled(open && position > 1);
-  Akce_PosledniZaznam->setEnabled(open && position >= 0 && position < count);
-  Akce_NasledujiciZaznam->setEnabled(open && position >= 0 && position < count);
+  for (const Prikaz& p : kPrikazy) {
+    bool povolit = open;
+    switch (p.povoleno) {
+      case Povoleni::Vzdy: continue;
+      case Povoleni::Otevreno: break;
+      case Povoleni::HledatDalsi: povolit = open && !StavPohledu.HledParam().HledanyVyraz.empty(); break;
+      case Povoleni::Zaznamy: povolit = open && count > 0; break;
+      case Povoleni::Zpet: povolit = open && position > 1; break;
+      case Povoleni::Vpred: povolit = open && position >= 0 && position < count; break;
+    }
+    (this->*(p.akce))->setEnabled(povolit);
+  }
 }
 
 // --- commands -------------------------------------------------------------------
