@@ -29,12 +29,14 @@ void ZobrazZpravuTitulek(const QString& caption, const QString& text) {
   ukaz(QMessageBox::Information, caption.isEmpty() ? TitulekAplikace() : caption, text, QMessageBox::Ok);
 }
 
-int ZobrazDotaz(const QString& caption, const QString& text, int kind) {
-  const bool threeButtons = kind == 3 || kind == 4;
+int ZobrazDotaz(const QString& caption, const QString& text, DruhDotazu kind) {
+  const bool threeButtons = kind == DruhDotazu::AnoNeStorno || kind == DruhDotazu::AnoNeStornoVarovani;
   QMessageBox::Icon icon;
   switch (kind) {
-    case 1: case 3: icon = QMessageBox::Question; break;
-    case 2: case 4: icon = QMessageBox::Warning; break;
+    case DruhDotazu::AnoNe:
+    case DruhDotazu::AnoNeStorno: icon = QMessageBox::Question; break;
+    case DruhDotazu::AnoNeVarovani:
+    case DruhDotazu::AnoNeStornoVarovani: icon = QMessageBox::Warning; break;
     default: return 0;
   }
   QMessageBox::StandardButtons buttons = QMessageBox::Yes | QMessageBox::No;

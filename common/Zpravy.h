@@ -16,11 +16,17 @@ inline const QString& TitulekAplikace() {
 void ZobrazZpravu(const QString& text);
 // Information box captioned with `caption`, or the application title when empty.
 void ZobrazZpravuTitulek(const QString& caption, const QString& text);
-// Question box; the second button is the default. Kind 1: Yes/No, question
-// icon; 2: Yes/No, warning icon; 3: Yes/No/Cancel, question icon; 4:
-// Yes/No/Cancel, warning icon. Another kind shows nothing and returns 0.
-// Returns QMessageBox::Yes, No or Cancel.
-int ZobrazDotaz(const QString& caption, const QString& text, int kind);
+// The kinds of question box: its buttons and its icon.
+enum class DruhDotazu {
+  AnoNe = 1,                // Yes/No, question icon
+  AnoNeVarovani = 2,        // Yes/No, warning icon
+  AnoNeStorno = 3,          // Yes/No/Cancel, question icon
+  AnoNeStornoVarovani = 4,  // Yes/No/Cancel, warning icon
+};
+// Question box; the second button (No) is the default. Returns
+// QMessageBox::Yes, No or Cancel; a kind outside the four shows nothing and
+// returns 0.
+int ZobrazDotaz(const QString& caption, const QString& text, DruhDotazu kind);
 
 // The standard error box: the text, with a full stop appended when its last
 // character's code is above that of the full stop; stop icon, one OK button.

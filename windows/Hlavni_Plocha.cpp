@@ -56,7 +56,7 @@ void THlavni::Akce_NapovedaExecute() {
   if (ZobrazDotaz(QStringLiteral("Nápověda k programu"),
                   QStringLiteral("Soubor nápovědy nebyl nalezen. Chcete vyhledat nápovědu na webových stránkách "
                                  "autora?"),
-                  1) == QMessageBox::Yes)
+                  DruhDotazu::AnoNe) == QMessageBox::Yes)
     SpustitSoubor(QLatin1String(kStrankyAutora) + QLatin1String(kStrankaKeStazeni));
 }
 

@@ -68,7 +68,8 @@ void THlavni::Akce_PrejitNaZaznamExecute() {
 }
 
 void THlavni::Akce_OdstranitZaznamExecute() {
-  if (ZobrazDotaz(QStringLiteral("Mazání záznamu"), QStringLiteral("Opravdu chcete odstranit aktuální záznam?"), 2) ==
+  if (ZobrazDotaz(QStringLiteral("Mazání záznamu"), QStringLiteral("Opravdu chcete odstranit aktuální záznam?"),
+                  DruhDotazu::AnoNeVarovani) ==
       QMessageBox::Yes)
     ClientDataSet1.deleteRecord();
 }

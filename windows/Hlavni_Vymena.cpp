@@ -147,7 +147,7 @@ void THlavni::Akce_ExportDatExecute() {
       ZobrazDotaz(kTitulekExportu,
                   QStringLiteral("Soubor \"") + QDir::toNativeSeparators(soubor) +
                       QStringLiteral("\" již existuje. Chcete jej přepsat?"),
-                  2) != QMessageBox::Yes)
+                  DruhDotazu::AnoNeVarovani) != QMessageBox::Yes)
     return;
 
   switch (typ) {

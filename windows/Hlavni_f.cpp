@@ -529,7 +529,7 @@ bool THlavni::UlozPriZavreni() {
         ZobrazDotaz(TitulekAplikace(),
                     QStringLiteral("Databázi se nepodařilo uložit. Chcete program přesto ukončit? Neuložené změny "
                                    "budou ztraceny."),
-                    2) != QMessageBox::Yes)
+                    DruhDotazu::AnoNeVarovani) != QMessageBox::Yes)
       return false;
   }
   ulozeno_ = true;

@@ -262,7 +262,8 @@ void TNovyEdit::NactiZaznam() {
 void TNovyEdit::UlozZaznam() {
   if (!OK->isEnabled()) return;
   if (k_.zobrazDialogUloz &&
-      ZobrazDotaz(QStringLiteral("V textu byly provedeny změny"), QStringLiteral("Chcete tyto změny uložit?"), 1) !=
+      ZobrazDotaz(QStringLiteral("V textu byly provedeny změny"), QStringLiteral("Chcete tyto změny uložit?"),
+                  DruhDotazu::AnoNe) !=
           QMessageBox::Yes)
     return;
   store::RecordStore& data = k_.data;

@@ -22,7 +22,7 @@ TEST(Zprava, CtrlCCopiesCaptionTextAndButtonsAndTheBoxStaysOpen) {
     QTest::keyClick(box, Qt::Key_Return);
   });
   const int answer = ZobrazDotaz(QStringLiteral("V textu byly provedeny změny"),
-                                 QStringLiteral("Chcete tyto změny uložit?"), 1);
+                                 QStringLiteral("Chcete tyto změny uložit?"), DruhDotazu::AnoNe);
   EXPECT_EQ(copied.toStdString(),
             "---------------------------\r\n"
             "V textu byly provedeny změny\r\n"
