@@ -207,8 +207,8 @@ void TNavrharSestav::Tl_UlozitJakoClick() {
   const fs::path soubor = adresar / jmeno.toStdString();
   if (fs::exists(soubor, chyba) &&
       ZobrazDotaz(QStringLiteral("Uložit sestavu jako"),
-                  QStringLiteral("Soubor %1 již existuje. Chcete jej přepsat?").arg(jmeno), DruhDotazu::AnoNeVarovani) !=
-          QMessageBox::Yes)
+                  QStringLiteral("Soubor %1 již existuje. Chcete jej přepsat?").arg(jmeno),
+                  DruhDotazu::AnoNeVarovani) != QMessageBox::Yes)
     return;
   uloz(soubor);
 }

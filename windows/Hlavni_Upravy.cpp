@@ -69,8 +69,7 @@ void THlavni::Akce_PrejitNaZaznamExecute() {
 
 void THlavni::Akce_OdstranitZaznamExecute() {
   if (ZobrazDotaz(QStringLiteral("Mazání záznamu"), QStringLiteral("Opravdu chcete odstranit aktuální záznam?"),
-                  DruhDotazu::AnoNeVarovani) ==
-      QMessageBox::Yes)
+                  DruhDotazu::AnoNeVarovani) == QMessageBox::Yes)
     ClientDataSet1.deleteRecord();
 }
 

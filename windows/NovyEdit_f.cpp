@@ -263,8 +263,7 @@ void TNovyEdit::UlozZaznam() {
   if (!OK->isEnabled()) return;
   if (k_.zobrazDialogUloz &&
       ZobrazDotaz(QStringLiteral("V textu byly provedeny změny"), QStringLiteral("Chcete tyto změny uložit?"),
-                  DruhDotazu::AnoNe) !=
-          QMessageBox::Yes)
+                  DruhDotazu::AnoNe) != QMessageBox::Yes)
     return;
   store::RecordStore& data = k_.data;
   if (NovyRezim()) {
