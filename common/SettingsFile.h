@@ -10,6 +10,8 @@
 #include <string>
 #include <string_view>
 
+#include "SouboryProgramu.h"
+
 namespace settings {
 
 // "Unable to write to %s" with the file's path.
@@ -35,6 +37,12 @@ class SettingsFile {
   void writeString(std::string_view section, std::string_view key, std::string_view value);
   void writeInteger(std::string_view section, std::string_view key, int value);
   void writeBool(std::string_view section, std::string_view key, bool value);
+
+  // The program's own keys, each in its section.
+  int readInteger(program::Klic k, int def) const { return readInteger(program::Misto(k).sekce, program::Misto(k).jmeno, def); }
+  bool readBool(program::Klic k, bool def) const { return readBool(program::Misto(k).sekce, program::Misto(k).jmeno, def); }
+  void writeInteger(program::Klic k, int value) { writeInteger(program::Misto(k).sekce, program::Misto(k).jmeno, value); }
+  void writeBool(program::Klic k, bool value) { writeBool(program::Misto(k).sekce, program::Misto(k).jmeno, value); }
 
  private:
   std::filesystem::path path_;

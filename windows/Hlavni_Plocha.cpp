@@ -45,7 +45,7 @@ void THlavni::Akce_KopirovatTextExecute() {
 }
 
 void THlavni::Akce_NapovedaExecute() {
-  const std::filesystem::path napoveda = AdresarProgramu / "Odkaznik.chm";
+  const std::filesystem::path napoveda = program::Soubor(AdresarProgramu, program::kNapoveda);
   std::error_code ec;
   if (std::filesystem::exists(napoveda, ec)) {
     if (!SpustitSoubor(zCesty(napoveda), QString(), AdresarProgramu))

@@ -392,7 +392,7 @@ void THlavni::FormCreate() {
   // 1. The program directory (set by the constructor). A save killed
   // midway left its temporary file there (a large register's is large).
   files::removeLeftoverTemporaries(AdresarProgramu);
-  files::removeLeftoverTemporaries(AdresarProgramu / "Ses");
+  files::removeLeftoverTemporaries(program::Soubor(AdresarProgramu, program::kSestavy));
   // 2. The code list file, created empty when missing; a failure goes unreported.
   const std::filesystem::path seznam = SouborSeznamu();
   std::error_code ec;
@@ -400,16 +400,16 @@ void THlavni::FormCreate() {
 
   // 3. Settings and window geometry.
   const settings::SettingsFile ini(SouborNastaveni());
-  ZobrazDialogUloz = ini.readBool("Nastaveni", "ZobrazDialogUloz", true);
-  UkladatPozici = ini.readBool("Formular", "UkladatPozici", true);
+  ZobrazDialogUloz = ini.readBool(program::Klic::ZobrazDialogUloz, true);
+  UkladatPozici = ini.readBool(program::Klic::UkladatPozici, true);
   const QRect obrazovka = seam::interaction().primaryScreen();
   int width = kNavrhovanaSirka, height = kNavrhovanaVyska, left, top;
   setMinimumSize(kNavrhovanaSirka, kNavrhovanaVyska);
   if (UkladatPozici) {
-    width = std::max(kNavrhovanaSirka, ini.readInteger("Formular", "Sirka", width));
-    height = std::max(kNavrhovanaVyska, ini.readInteger("Formular", "Vyska", height));
-    left = ini.readInteger("Formular", "Zleva", pulka(obrazovka.width() - width));
-    top = ini.readInteger("Formular", "Zhora", pulka(obrazovka.height() - height));
+    width = std::max(kNavrhovanaSirka, ini.readInteger(program::Klic::Sirka, width));
+    height = std::max(kNavrhovanaVyska, ini.readInteger(program::Klic::Vyska, height));
+    left = ini.readInteger(program::Klic::Zleva, pulka(obrazovka.width() - width));
+    top = ini.readInteger(program::Klic::Zhora, pulka(obrazovka.height() - height));
   } else {
     left = pulka(obrazovka.width() - width);
     top = pulka(obrazovka.height() - height);
@@ -479,7 +479,7 @@ void THlavni::Akce_UlozitSouborExecute() { ClientDataSet1.saveToFile(ClientDataS
 
 void THlavni::Akce_ZalohovaniExecute() {
   try {
-    ClientDataSet1.saveToFile(AdresarProgramu / "Odkaznik.bak");
+    ClientDataSet1.saveToFile(program::Soubor(AdresarProgramu, program::kZaloha));
   } catch (...) {
     ZobrazZpravu(QStringLiteral("Zálohový soubor Odkaznik.bak se nepodařilo vytvořit!"));
     return;
@@ -508,10 +508,10 @@ bool THlavni::FormClose() {
     // A settings file that cannot be written is reported; the program still ends.
     Chranene([&] {
       settings::SettingsFile ini(SouborNastaveni());
-      ini.writeInteger("Formular", "Zleva", g.x());
-      ini.writeInteger("Formular", "Zhora", g.y());
-      ini.writeInteger("Formular", "Sirka", g.width());
-      ini.writeInteger("Formular", "Vyska", g.height());
+      ini.writeInteger(program::Klic::Zleva, g.x());
+      ini.writeInteger(program::Klic::Zhora, g.y());
+      ini.writeInteger(program::Klic::Sirka, g.width());
+      ini.writeInteger(program::Klic::Vyska, g.height());
     });
   }
   return UlozPriZavreni();

@@ -12,6 +12,7 @@
 
 #include "NovyEdit_f.h"
 #include "RecordStore.h"
+#include "SouboryProgramu.h"
 #include "ViewState.h"
 
 class QAction;
@@ -83,9 +84,9 @@ class THlavni : public QMainWindow {
   static bool Spust(QAction* akce);
 
   // The settings file's path.
-  std::filesystem::path SouborNastaveni() const { return AdresarProgramu / "Odkaznik.ini"; }
-  std::filesystem::path SouborDatabaze() const { return AdresarProgramu / "Odkaznik.xml"; }
-  std::filesystem::path SouborSeznamu() const { return AdresarProgramu / "Seznam.txt"; }
+  std::filesystem::path SouborNastaveni() const { return program::Soubor(AdresarProgramu, program::kNastaveni); }
+  std::filesystem::path SouborDatabaze() const { return program::Soubor(AdresarProgramu, program::kDatabaze); }
+  std::filesystem::path SouborSeznamu() const { return program::Soubor(AdresarProgramu, program::kSeznam); }
 
   // --- handlers ---
   // Start-up, shut-down, commands of the file menu (Hlavni_f.cpp).

@@ -67,8 +67,8 @@ void TKonfig::ChB_ZobrazDialogUlozClick() { Tl_Ok->setEnabled(true); }
 
 void TKonfig::Tl_OkClick() {
   settings::SettingsFile ini(ini_);
-  ini.writeBool("Nastaveni", "ZobrazDialogUloz", ChB_ZobrazDialogUloz->isChecked());
-  ini.writeBool("Formular", "UkladatPozici", ChB_UkladatPozici->isChecked());
+  ini.writeBool(program::Klic::ZobrazDialogUloz, ChB_ZobrazDialogUloz->isChecked());
+  ini.writeBool(program::Klic::UkladatPozici, ChB_UkladatPozici->isChecked());
   zobrazDialogUloz_ = ChB_ZobrazDialogUloz->isChecked();
   ukladatPozici_ = ChB_UkladatPozici->isChecked();
   accept();
