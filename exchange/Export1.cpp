@@ -41,19 +41,7 @@ class Takt {
 // record remembered and returned to on every way out.
 class Prochazka {
  public:
-  explicit Prochazka(store::RecordStore& tabulka) : tabulka_(tabulka) {
-    tabulka_.freezeNotifications();
-    zalozka_ = tabulka_.bookmark();
-  }
-  ~Prochazka() {
-    try {
-      if (zalozka_ != store::RecordStore::kNoBookmark) tabulka_.gotoBookmark(zalozka_);
-    } catch (...) {
-      // The record is gone: nothing to return to.
-    }
-    tabulka_.freeBookmark(zalozka_);
-    tabulka_.releaseNotifications();
-  }
+  explicit Prochazka(store::RecordStore& tabulka) : tabulka_(tabulka), navrat_(tabulka) {}
   Prochazka(const Prochazka&) = delete;
   Prochazka& operator=(const Prochazka&) = delete;
 
@@ -71,7 +59,7 @@ class Prochazka {
 
  private:
   store::RecordStore& tabulka_;
-  store::RecordStore::Bookmark zalozka_;
+  store::WalkAndReturn navrat_;
 };
 
 void zapisSlovo(std::string& out, unsigned value) {
@@ -150,9 +138,10 @@ void ExportDoXLS(store::RecordStore& tabulka, bool hlavicka, const std::filesyst
 
 namespace {
 
-// Writes a value with "&", "<", ">" and '"' escaped, in runs: most values
-// hold none of them.
-void zapisHtml(VystupniSoubor& out, std::string_view text) {
+// Hands `text` to `zapis` with "&", "<", ">" and '"' escaped, in runs: most
+// values hold none of them.
+template <class Zapis>
+void EscapujHtml(std::string_view text, Zapis&& zapis) {
   static constexpr auto zvlastni = [] {
     std::array<bool, 256> t{};
     t['&'] = t['<'] = t['>'] = t['"'] = true;
@@ -162,16 +151,20 @@ void zapisHtml(VystupniSoubor& out, std::string_view text) {
   for (std::size_t i = 0; i < text.size(); ++i) {
     const char c = text[i];
     if (!zvlastni[static_cast<unsigned char>(c)]) continue;
-    out.zapis(text.substr(od, i - od));
+    zapis(text.substr(od, i - od));
     switch (c) {
-      case '&': out.zapis(std::string_view("&amp;")); break;
-      case '<': out.zapis(std::string_view("&lt;")); break;
-      case '>': out.zapis(std::string_view("&gt;")); break;
-      default: out.zapis(std::string_view("&quot;")); break;
+      case '&': zapis(std::string_view("&amp;")); break;
+      case '<': zapis(std::string_view("&lt;")); break;
+      case '>': zapis(std::string_view("&gt;")); break;
+      default: zapis(std::string_view("&quot;")); break;
     }
     od = i + 1;
   }
-  out.zapis(text.substr(od));
+  zapis(text.substr(od));
+}
+
+void zapisHtml(VystupniSoubor& out, std::string_view text) {
+  EscapujHtml(text, [&](std::string_view kus) { out.zapis(kus); });
 }
 
 // Whether a browser would run the address as script when it is clicked.
@@ -200,15 +193,7 @@ bool SkriptovaAdresa(std::string_view adresa) {
 std::string HtmlText(std::string_view text) {
   std::string out;
   out.reserve(text.size());
-  for (char c : text) {
-    switch (c) {
-      case '&': out += "&amp;"; break;
-      case '<': out += "&lt;"; break;
-      case '>': out += "&gt;"; break;
-      case '"': out += "&quot;"; break;
-      default: out.push_back(c);
-    }
-  }
+  EscapujHtml(text, [&](std::string_view kus) { out += kus; });
   return out;
 }
 

@@ -58,20 +58,18 @@ void ImportZCSV(store::RecordStore& tabulka, const std::filesystem::path& soubor
   // Looked up first: a table without these fields gets nothing.
   const int pole[4] = {tabulka.fieldByName("nazev"), tabulka.fieldByName("http"), tabulka.fieldByName("kod"),
                        tabulka.fieldByName("popis")};
-  tabulka.freezeNotifications();
-  struct Uvolni {
+  store::FrozenNotifications zmrazeni(tabulka);
+  // A record left half-appended by an error is dropped (before the release).
+  struct Zrus {
     store::RecordStore& t;
-    ~Uvolni() {
-      // A record left half-appended by an error is dropped.
-      if (t.state() == store::StoreState::Append) {
-        try {
-          t.cancel();
-        } catch (...) {
-        }
+    ~Zrus() {
+      if (t.state() != store::StoreState::Append) return;
+      try {
+        t.cancel();
+      } catch (...) {
       }
-      t.releaseNotifications();
     }
-  } uvolni{tabulka};
+  } zrus{tabulka};
 
   const std::string text = files::readWholeFile(soubor);
   for (std::string_view radek : RadkyTextu(text)) {
