@@ -11,6 +11,10 @@ QString zAnsi(std::string_view ansi) {
   return out;
 }
 
+std::filesystem::path CestaZTextu(const QString& text) { return std::filesystem::path(text.toStdU16String()); }
+
+QString TextCesty(const std::filesystem::path& path) { return QString::fromStdU16String(path.u16string()); }
+
 std::string doAnsi(const QString& text, bool* lossless) {
   std::string out;
   out.reserve(static_cast<std::size_t>(text.size()));
