@@ -218,6 +218,7 @@ void TKatalogSestav::FormCreate() {
   Vyprazdni();
   SestavaData1.data = &hlavni_.ClientDataSet1;
   Sestava1.DataSet = &SestavaData1;
+  Sestava1.Okna = &OknaSestavy1;
   Sestava1.SouborNastaveni = hlavni_.AdresarProgramu / "Sestavy.ini";
   NaplnSeznamSestav(SeznamSestav);
 }

@@ -11,6 +11,7 @@
 #include <utility>
 #include <vector>
 
+#include "OknaSestavy.h"
 #include "Sestava.h"
 
 class QAction;
@@ -81,6 +82,7 @@ class TKatalogSestav : public QDialog {
   // The engine's objects.
   sestavy::TSestava Sestava1;
   sestavy::TSestavaData SestavaData1;
+  sestavy::TOknaSestavy OknaSestavy1;
 
  private:
   void Vyprazdni();  // empties the four value labels, disables the three buttons
