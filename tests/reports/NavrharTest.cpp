@@ -194,3 +194,10 @@ TEST_F(NavrharTest, PageSetupLaysTheReportOutAgain) {
   EXPECT_EQ(n.Pripravena().strany.size(), 1u);
   EXPECT_EQ(n.Pripravena().vyska, 297);
 }
+
+TEST_F(NavrharTest, AReportHandedNoWindowsRefusesToPrintPreviewOrDesign) {
+  ASSERT_EQ(sestava.Okna, nullptr);
+  EXPECT_THROW(sestava.Tiskni(nullptr), ChybaSablony);
+  EXPECT_THROW(sestava.Nahled(nullptr), ChybaSablony);
+  EXPECT_THROW(sestava.Navrh(nullptr), ChybaSablony);
+}
