@@ -2,6 +2,9 @@
 // ChybaSablony or gives a template that the writer reproduces: written,
 // read again and written once more, the bytes are the same, the texts are
 // equal and the lengths agree to the writer's eight significant digits.
+// The raw name that the catalogue lists takes any bytes too, and finds in
+// what the writer wrote the name that was read, wherever the writer has to
+// write that name as it is.
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
@@ -16,6 +19,14 @@ using namespace sestavy;
 
 void check(bool ok) {
   if (!ok) std::abort();
+}
+
+// A name the writer writes byte for byte: no markup character, no control
+// character, nothing the code page lacks.
+bool psanJakJe(const QString& text) {
+  for (const QChar c : text)
+    if (c.unicode() < 0x20 || c == u'&' || c == u'<' || c == u'>' || c == u'"') return false;
+  return ZAnsi(DoAnsi(text)) == text;
 }
 
 bool near(double a, double b) {
@@ -44,9 +55,11 @@ void compare(const Sablona& a, const Sablona& b) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  const std::string_view bytes(reinterpret_cast<const char*>(data), size);
+  CtiSurovyNazev(bytes);
   Sablona sablona;
   try {
-    sablona = CtiSablonu(std::string_view(reinterpret_cast<const char*>(data), size), QStringLiteral("fuzz.ses"));
+    sablona = CtiSablonu(bytes, QStringLiteral("fuzz.ses"));
   } catch (const ChybaSablony&) {
     return 0;
   }
@@ -59,5 +72,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
   compare(sablona, again);
   check(ZapisSablonu(again) == written);
+  if (psanJakJe(sablona.nazev)) check(CtiSurovyNazev(written) == sablona.nazev);
   return 0;
 }

@@ -18,8 +18,8 @@
 #include <filesystem>
 
 #include "BusyCursor.h"
+#include "OknaSestavy.h"
 #include "Seam.h"
-#include "Sestava.h"
 #include "SettingsFile.h"
 #include "Vykresleni.h"
 #include "Vystupy.h"
@@ -45,8 +45,8 @@ void TStranaNahledu::paintEvent(QPaintEvent*) {
   VykresliStranu(painter, *sestava, strana, bodyNaMm(), nalezena);
 }
 
-TNahledSestavy::TNahledSestavy(TSestava& sestava, PripravenaSestava pripravena, QWidget* parent)
-    : QDialog(parent), sestava_(sestava), pripravena_(std::move(pripravena)) {
+TNahledSestavy::TNahledSestavy(TOknaSestavy& okna, TSestava& sestava, PripravenaSestava pripravena, QWidget* parent)
+    : QDialog(parent), okna_(okna), sestava_(sestava), pripravena_(std::move(pripravena)) {
   setObjectName(QStringLiteral("TNahledSestavy"));
   setWindowTitle(QStringLiteral("Náhled sestavy - %1").arg(pripravena_.nazev));
   setWindowFlag(Qt::WindowMaximizeButtonHint);
@@ -182,10 +182,10 @@ bool TNahledSestavy::Najdi(const QString& text) {
   return false;
 }
 
-void TNahledSestavy::Tl_TiskClick() { sestava_.Tiskni(this); }
+void TNahledSestavy::Tl_TiskClick() { okna_.Tiskni(sestava_, this); }
 
 void TNahledSestavy::Tl_VzhledClick() {
-  QPrinter& tiskarna = sestava_.Tiskarna();
+  QPrinter& tiskarna = okna_.Tiskarna();
   tiskarna.setPageLayout(RozvrzeniListu(pripravena_));
   const auto& st = sestava_.sablona().stranka;
   tiskarna.setPageMargins(QMarginsF(st.levy, st.horni, st.pravy, st.dolni), QPageLayout::Millimeter);
@@ -210,12 +210,12 @@ void TNahledSestavy::ZmenList(const QPageLayout& rozvrzeni) {
 }
 
 void TNahledSestavy::Tl_UpravitClick() {
-  sestava_.Navrh(this);
+  okna_.Navrh(sestava_, this);
   pripravZnovu();
 }
 
 void TNahledSestavy::pripravZnovu() {
-  pripravena_ = sestava_.Priprav();
+  pripravena_ = okna_.Priprav(sestava_);
   strana_->nalezena = nullptr;
   hledanaPolozka_ = -1;
   setWindowTitle(QStringLiteral("Náhled sestavy - %1").arg(pripravena_.nazev));

@@ -15,6 +15,7 @@ class QToolButton;
 
 namespace sestavy {
 
+class TOknaSestavy;
 class TSestava;
 
 // The page on screen.
@@ -34,7 +35,8 @@ class TStranaNahledu : public QWidget {
 
 class TNahledSestavy : public QDialog {
  public:
-  TNahledSestavy(TSestava& sestava, PripravenaSestava pripravena, QWidget* parent = nullptr);
+  // `okna` are the report's windows: its printer, the print dialog and the designer.
+  TNahledSestavy(TOknaSestavy& okna, TSestava& sestava, PripravenaSestava pripravena, QWidget* parent = nullptr);
 
   const PripravenaSestava& Pripravena() const { return pripravena_; }
   int Strana() const { return strana_->strana; }
@@ -65,6 +67,7 @@ class TNahledSestavy : public QDialog {
   void obnov();
   void pripravZnovu();
 
+  TOknaSestavy& okna_;
   TSestava& sestava_;
   PripravenaSestava pripravena_;
   QScrollArea* plocha_ = nullptr;

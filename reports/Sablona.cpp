@@ -32,6 +32,15 @@ std::string DoAnsi(const QString& text) { return cp1250::fromUtf8(text.toStdStri
 
 namespace {
 
+// The root's attributes. The writer puts the name first, in the root, so that
+// the plain search of CtiSurovyNazev finds the name the reader reads.
+constexpr char kNazev[] = "ReportOptions.Name";
+constexpr char kAutor[] = "ReportOptions.Author";
+constexpr char kPopis[] = "ReportOptions.Description";
+
+// A NUL byte ends the text, as everywhere in the program's text files.
+std::string_view doNul(std::string_view bytes) { return bytes.substr(0, bytes.find('\0')); }
+
 const char* const kDruhy[] = {"Titulek", "HlavickaStranky", "HlavickaSkupiny", "Data", "PatickaStranky"};
 const char* const kZarovnani[] = {"Vlevo", "Stred", "Vpravo"};
 
@@ -87,8 +96,7 @@ E vycet(const QXmlStreamAttributes& a, const char* jmeno, const char* const (&na
 }  // namespace
 
 Sablona CtiSablonu(std::string_view bytes, const QString& jmeno) {
-  // A NUL byte ends the text, as everywhere in the program's text files.
-  if (const auto nul = bytes.find('\0'); nul != std::string_view::npos) bytes = bytes.substr(0, nul);
+  bytes = doNul(bytes);
   const QByteArray kod = kodovani(bytes);
   QXmlStreamReader xml;
   if (kod == "utf-8" || kod == "utf8")
@@ -115,9 +123,9 @@ Sablona CtiSablonu(std::string_view bytes, const QString& jmeno) {
     if (!koren) {
       if (nazev != QLatin1String("Sestava")) chyba(jmeno, QStringLiteral("soubor není šablona sestavy"), xml.lineNumber());
       koren = true;
-      s.nazev = a.value(QLatin1String("ReportOptions.Name")).toString();
-      s.autor = a.value(QLatin1String("ReportOptions.Author")).toString();
-      const QString popis = a.value(QLatin1String("ReportOptions.Description")).toString();
+      s.nazev = a.value(QLatin1String(kNazev)).toString();
+      s.autor = a.value(QLatin1String(kAutor)).toString();
+      const QString popis = a.value(QLatin1String(kPopis)).toString();
       if (!popis.isEmpty()) s.popis = popis.split(QRegularExpression(QStringLiteral("\r\n|\r|\n")));
     } else if (nazev == QLatin1String("Stranka")) {
       auto& st = s.stranka;
@@ -163,6 +171,28 @@ Sablona CtiSablonu(std::string_view bytes, const QString& jmeno) {
   return s;
 }
 
+QString CtiSurovyNazev(std::string_view bytes) {
+  bytes = doNul(bytes);
+  const std::string znacka = std::string(kNazev) + "=\"";
+  const auto z = bytes.find(znacka);
+  if (z == std::string_view::npos) return {};
+  std::string_view nazev = bytes.substr(z + znacka.size());
+  nazev = nazev.substr(0, nazev.find('"'));
+  // Line breaks of the text count as CR LF.
+  std::string radky;
+  radky.reserve(nazev.size());
+  for (size_t i = 0; i < nazev.size(); ++i) {
+    const char c = nazev[i];
+    if (c == '\r' || c == '\n') {
+      radky += "\r\n";
+      if (c == '\r' && i + 1 < nazev.size() && nazev[i + 1] == '\n') ++i;
+    } else {
+      radky += c;
+    }
+  }
+  return ZAnsi(radky);
+}
+
 Sablona NactiSablonu(const std::filesystem::path& soubor) {
   return CtiSablonu(files::readWholeFile(soubor), QString::fromStdString(soubor.string()));
 }
@@ -197,8 +227,8 @@ std::string cislo(double v) { return QString::number(v, 'g', 8).toStdString(); }
 
 std::string ZapisSablonu(const Sablona& s) {
   std::string o = "<?xml version=\"1.0\" encoding=\"windows-1250\"?>\r\n";
-  o += "<Sestava ReportOptions.Name=\"" + atribut(s.nazev) + "\" ReportOptions.Author=\"" + atribut(s.autor) +
-       "\" ReportOptions.Description=\"" + atribut(s.popis.join(QStringLiteral("\r\n"))) + "\" Verze=\"1\">\r\n";
+  o += std::string("<Sestava ") + kNazev + "=\"" + atribut(s.nazev) + "\" " + kAutor + "=\"" + atribut(s.autor) + "\" " +
+       kPopis + "=\"" + atribut(s.popis.join(QStringLiteral("\r\n"))) + "\" Verze=\"1\">\r\n";
   const auto& st = s.stranka;
   o += "  <Stranka Sirka=\"" + cislo(st.sirka) + "\" Vyska=\"" + cislo(st.vyska) + "\" Orientace=\"" +
        (st.naSirku ? "Nasirku" : "Navysku") + "\" Levy=\"" + cislo(st.levy) + "\" Horni=\"" + cislo(st.horni) +

@@ -2,7 +2,7 @@
 // The report template: a page, bands and the text objects on them. Templates
 // are XML files with the extension ".ses", written in Windows-1250 with that
 // encoding declared. The root element carries ReportOptions.Name first, so
-// that the catalogue's plain text search for the name finds it in the root:
+// that the plain text search for the name (CtiSurovyNazev) finds it in the root:
 //
 //   <?xml version="1.0" encoding="windows-1250"?>
 //   <Sestava ReportOptions.Name="..." ReportOptions.Author="..." ReportOptions.Description="...">
@@ -86,6 +86,12 @@ struct Sablona {
 
 // The template in the bytes of a file; `jmeno` names the file in errors.
 Sablona CtiSablonu(std::string_view bytes, const QString& jmeno = QString());
+// The report's name as the catalogue lists it, found without reading the
+// template: the raw text between the first ReportOptions.Name=" and the next
+// quotation mark (or the end of the text), its bytes taken as Windows-1250
+// and its character references left as written, line breaks as CR LF; empty
+// when there is none. A template the reader refuses still has this name.
+QString CtiSurovyNazev(std::string_view bytes);
 // The file's template; a file that cannot be opened or read is an error.
 Sablona NactiSablonu(const std::filesystem::path& soubor);
 // The template's bytes: Windows-1250; characters the code page lacks are

@@ -2,23 +2,25 @@
 // The report object and its data link: what the report catalogue works with.
 // The report holds at most one loaded template, reads the record store
 // through the data link "SestavaData1", and prepares, previews, prints and
-// designs that template.
+// designs that template. Printing, the preview and the designer are windows:
+// the report reaches them through OknaSestavy, so that the engine itself
+// needs no widgets.
 #include <QString>
 #include <QStringList>
 #include <filesystem>
-#include <optional>
 
 #include "Priprava.h"
 #include "Sablona.h"
 
 class QWidget;
-class QPrinter;
 
 namespace store {
 class RecordStore;
 }
 
 namespace sestavy {
+
+class TSestava;
 
 // The data link: binds the record store under the name templates use. It
 // never closes the store.
@@ -27,12 +29,25 @@ struct TSestavaData {
   store::RecordStore* data = nullptr;
 };
 
+// The report's windows, each modal over `parent`; the report's owner hands
+// them to the report (TOknaSestavy in OknaSestavy.h).
+class OknaSestavy {
+ public:
+  // The print dialog first, then the prepared pages on the chosen printer.
+  virtual void Tiskni(TSestava& sestava, QWidget* parent) = 0;
+  // Prepares anew and shows the preview.
+  virtual void Nahled(TSestava& sestava, QWidget* parent) = 0;
+  // The designer on the loaded template; true when it saved.
+  virtual bool Navrh(TSestava& sestava, QWidget* parent) = 0;
+
+ protected:
+  ~OknaSestavy() = default;
+};
+
 class TSestava {
  public:
-  TSestava();
-  ~TSestava();
-
   TSestavaData* DataSet = nullptr;
+  OknaSestavy* Okna = nullptr;
   // The engine's own settings file (the last export directory and type).
   std::filesystem::path SouborNastaveni;
 
@@ -53,26 +68,20 @@ class TSestava {
 
   // Prepares the loaded template from the data link's store.
   PripravenaSestava Priprav() const;
-  // The print dialog first, then the prepared pages on the chosen printer.
+  // The windows' operations on this report.
   void Tiskni(QWidget* parent);
-  // Discards the previous result, prepares anew and shows the preview, modally.
   void Nahled(QWidget* parent);
-  // The designer on the loaded template, modally; true when it saved.
   bool Navrh(QWidget* parent);
 
   // Writes `nova` to `soubor` and makes it the loaded template.
   void Uloz(const Sablona& nova, const std::filesystem::path& soubor);
 
-  // The printer: the default one, its page set to the template's sheet.
-  QPrinter& Tiskarna();
-  // Prints pages od..do_ (0-based) of a prepared report on the printer.
-  void TiskniNa(QPrinter& tiskarna, const PripravenaSestava& s, int od, int do_);
-
  private:
+  OknaSestavy& okna() const;
+
   Sablona sablona_;
   std::filesystem::path soubor_;
   bool nacteno_ = false;
-  std::unique_ptr<QPrinter> tiskarna_;
 };
 
 }  // namespace sestavy

@@ -20,19 +20,6 @@
 
 namespace {
 
-struct TTyp {
-  const char* NazevTypu;
-  const char* Pripona;
-};
-
-// The export types; a row's place (from 1) is the type's number and its
-// index (from 0) in the save dialog's type list.
-constexpr TTyp TypyExportu[] = {
-    {"Document HTML", ".html"},     {"Document XML", ".xml"},  {"Document XML (UTF8)", ".xml"},
-    {"Document MS Excel", ".xls"},  {"Database CDS", ".cds"},  {"Database CSV", ".csv"},
-};
-constexpr int kPocetTypu = static_cast<int>(std::size(TypyExportu));
-
 const QString kTitulekExportu = QStringLiteral("Uložit databázi do souboru ...");
 
 std::filesystem::path cesta(const QString& soubor) { return std::filesystem::path(soubor.toStdU16String()); }
@@ -109,6 +96,47 @@ class BehExportu {
   QProgressBar* pruh_ = nullptr;
 };
 
+// How each type is written. The three forms of the data packet hold the
+// whole register; the three tables follow the grid's order and filter.
+template <store::PacketForm forma>
+void ZapisPaket(THlavni& okno, const QString& soubor) {
+  okno.ClientDataSet1.saveToFile(cesta(soubor), forma);
+}
+
+void ZapisHTML(THlavni& okno, const QString& soubor) { okno.ExportDoHTML(soubor); }
+
+void ZapisXLS(THlavni& okno, const QString& soubor) {
+  try {
+    BehExportu beh(okno);
+    vymena::ExportDoXLS(okno.ClientDataSet1, true, cesta(soubor), beh.prubeh);
+  } catch (const vymena::PrilisMnohoRadku& e) {
+    ZobrazZpravu(QString::fromUtf8(e.what()));
+  }
+}
+
+void ZapisCSV(THlavni& okno, const QString& soubor) {
+  BehExportu beh(okno);
+  vymena::ExportDoCSV(okno.ClientDataSet1, true, true, ';', cesta(soubor), beh.prubeh);
+}
+
+struct TTyp {
+  const char* NazevTypu;
+  const char* Pripona;
+  void (*Zapis)(THlavni& okno, const QString& soubor);
+};
+
+// The export types; a row's place (from 1) is the type's number and its
+// index (from 0) in the save dialog's type list.
+constexpr TTyp TypyExportu[] = {
+    {"Document HTML", ".html", ZapisHTML},
+    {"Document XML", ".xml", ZapisPaket<store::PacketForm::Xml>},
+    {"Document XML (UTF8)", ".xml", ZapisPaket<store::PacketForm::XmlUtf8>},
+    {"Document MS Excel", ".xls", ZapisXLS},
+    {"Database CDS", ".cds", ZapisPaket<store::PacketForm::Binary>},
+    {"Database CSV", ".csv", ZapisCSV},
+};
+constexpr int kPocetTypu = static_cast<int>(std::size(TypyExportu));
+
 }  // namespace
 
 QString THlavni::OpravPriponu(const QString& jmeno, int typ) {
@@ -150,35 +178,7 @@ void THlavni::Akce_ExportDatExecute() {
                   DruhDotazu::AnoNeVarovani) != QMessageBox::Yes)
     return;
 
-  switch (typ) {
-    case 1:
-      ExportDoHTML(soubor);
-      break;
-    case 2:
-      ClientDataSet1.saveToFile(cesta(soubor), store::PacketForm::Xml);
-      break;
-    case 3:
-      ClientDataSet1.saveToFile(cesta(soubor), store::PacketForm::XmlUtf8);
-      break;
-    case 4:
-      try {
-        BehExportu beh(*this);
-        vymena::ExportDoXLS(ClientDataSet1, true, cesta(soubor), beh.prubeh);
-      } catch (const vymena::PrilisMnohoRadku& e) {
-        ZobrazZpravu(QString::fromUtf8(e.what()));
-      }
-      break;
-    case 5:
-      ClientDataSet1.saveToFile(cesta(soubor), store::PacketForm::Binary);
-      break;
-    case 6: {
-      BehExportu beh(*this);
-      vymena::ExportDoCSV(ClientDataSet1, true, true, ';', cesta(soubor), beh.prubeh);
-      break;
-    }
-    default:
-      break;
-  }
+  if (typ >= 1 && typ <= kPocetTypu) TypyExportu[typ - 1].Zapis(*this, soubor);
 }
 
 void THlavni::ExportDoHTML(const QString& soubor) {

@@ -15,7 +15,6 @@
 #include "Hlavni_f.h"
 #include "KlavesyDialogu.h"
 #include "Seam.h"
-#include "Texty.h"
 #include "Zpravy.h"
 
 namespace fs = std::filesystem;
@@ -27,26 +26,7 @@ QString NazevSestavy(const fs::path& soubor) {
   } catch (const files::FileError&) {
     return {};
   }
-  if (const auto nul = text.find('\0'); nul != std::string::npos) text.resize(nul);
-  static const std::string kZnacka = "ReportOptions.Name=\"";
-  const auto z = text.find(kZnacka);
-  if (z == std::string::npos) return {};
-  const auto od = z + kZnacka.size();
-  const auto k = text.find('"', od);
-  std::string nazev = text.substr(od, k == std::string::npos ? std::string::npos : k - od);
-  // Line breaks of the text count as CR LF.
-  std::string radky;
-  radky.reserve(nazev.size());
-  for (size_t i = 0; i < nazev.size(); ++i) {
-    const char c = nazev[i];
-    if (c == '\r' || c == '\n') {
-      radky += "\r\n";
-      if (c == '\r' && i + 1 < nazev.size() && nazev[i + 1] == '\n') ++i;
-    } else {
-      radky += c;
-    }
-  }
-  return zAnsi(radky);
+  return sestavy::CtiSurovyNazev(text);
 }
 
 std::vector<QString> SouboryVAdresari(const fs::path& adresar) {
@@ -218,6 +198,7 @@ void TKatalogSestav::FormCreate() {
   Vyprazdni();
   SestavaData1.data = &hlavni_.ClientDataSet1;
   Sestava1.DataSet = &SestavaData1;
+  Sestava1.Okna = &OknaSestavy1;
   Sestava1.SouborNastaveni = hlavni_.AdresarProgramu / "Sestavy.ini";
   NaplnSeznamSestav(SeznamSestav);
 }

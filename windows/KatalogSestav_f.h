@@ -11,6 +11,7 @@
 #include <utility>
 #include <vector>
 
+#include "OknaSestavy.h"
 #include "Sestava.h"
 
 class QAction;
@@ -22,9 +23,9 @@ class QPushButton;
 class QTreeWidget;
 class THlavni;
 
-// The report name in a template's text: the raw text after the first
-// `ReportOptions.Name="` up to the next quotation mark (or the rest of the
-// text); empty when there is none or the file cannot be read.
+// The report name in a template file as the template reader finds it in the
+// raw text (sestavy::CtiSurovyNazev); empty when there is none or the file
+// cannot be read.
 QString NazevSestavy(const std::filesystem::path& soubor);
 
 // The names of the templates in a directory ("*.ses", letters in any case),
@@ -81,6 +82,7 @@ class TKatalogSestav : public QDialog {
   // The engine's objects.
   sestavy::TSestava Sestava1;
   sestavy::TSestavaData SestavaData1;
+  sestavy::TOknaSestavy OknaSestavy1;
 
  private:
   void Vyprazdni();  // empties the four value labels, disables the three buttons

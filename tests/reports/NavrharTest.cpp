@@ -16,6 +16,7 @@
 #include "FileLayer.h"
 #include "Nahled_f.h"
 #include "Navrhar_f.h"
+#include "OknaSestavy.h"
 #include "Pomocnici.h"
 #include "Sestava.h"
 
@@ -32,6 +33,7 @@ class NavrharTest : public ::testing::Test {
   store::RecordStore data;
   TSestavaData link;
   TSestava sestava;
+  TOknaSestavy okna;
 
   void SetUp() override {
     pomoc::napln(data, 12);
@@ -150,7 +152,7 @@ TEST_F(NavrharTest, SaveAsANewFileInSesAndRefusals) {
 }
 
 TEST_F(NavrharTest, PreviewNavigationZoomFindAndExport) {
-  TNahledSestavy n(sestava, sestava.Priprav());
+  TNahledSestavy n(okna, sestava, sestava.Priprav());
   EXPECT_EQ(n.Zvetseni(), 1.0);
   EXPECT_EQ(n.CBox_Zvetseni->currentText(), "100 %");
   EXPECT_EQ(n.Strana(), 0);
@@ -187,8 +189,15 @@ TEST_F(NavrharTest, PreviewNavigationZoomFindAndExport) {
 }
 
 TEST_F(NavrharTest, PageSetupLaysTheReportOutAgain) {
-  TNahledSestavy n(sestava, sestava.Priprav());
+  TNahledSestavy n(okna, sestava, sestava.Priprav());
   n.ZmenList(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(10, 10, 10, 10)));
   EXPECT_EQ(n.Pripravena().strany.size(), 1u);
   EXPECT_EQ(n.Pripravena().vyska, 297);
+}
+
+TEST_F(NavrharTest, AReportHandedNoWindowsRefusesToPrintPreviewOrDesign) {
+  ASSERT_EQ(sestava.Okna, nullptr);
+  EXPECT_THROW(sestava.Tiskni(nullptr), ChybaSablony);
+  EXPECT_THROW(sestava.Nahled(nullptr), ChybaSablony);
+  EXPECT_THROW(sestava.Navrh(nullptr), ChybaSablony);
 }

@@ -1,0 +1,63 @@
+#include "OknaSestavy.h"
+
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QPrinterInfo>
+#include <algorithm>
+
+#include "BusyCursor.h"
+#include "Nahled_f.h"
+#include "Navrhar_f.h"
+#include "Vystupy.h"
+
+namespace sestavy {
+
+TOknaSestavy::TOknaSestavy() = default;
+TOknaSestavy::~TOknaSestavy() = default;
+
+PripravenaSestava TOknaSestavy::Priprav(const TSestava& sestava) {
+  KurzorCekani kurzor;
+  return sestava.Priprav();
+}
+
+QPrinter& TOknaSestavy::Tiskarna() {
+  // The default printer stands for "Předvolená".
+  if (!tiskarna_) tiskarna_ = std::make_unique<QPrinter>(QPrinterInfo::defaultPrinter(), QPrinter::HighResolution);
+  return *tiskarna_;
+}
+
+void TOknaSestavy::TiskniNa(QPrinter& tiskarna, const PripravenaSestava& s, int od, int do_) {
+  tiskarna.setFullPage(true);
+  tiskarna.setPageLayout(RozvrzeniListu(s));
+  KurzorCekani kurzor;
+  VykresliStrany(tiskarna, s, od, do_);
+}
+
+void TOknaSestavy::Tiskni(TSestava& sestava, QWidget* parent) {
+  QPrinter& tiskarna = Tiskarna();
+  tiskarna.setDocName(sestava.Nazev());
+  QPrintDialog dialog(&tiskarna, parent);
+  dialog.setOption(QAbstractPrintDialog::PrintPageRange);
+  if (dialog.exec() != QDialog::Accepted) return;
+  const PripravenaSestava s = Priprav(sestava);
+  const int posledni = static_cast<int>(s.strany.size()) - 1;
+  int od = 0, do_ = posledni;
+  if (tiskarna.printRange() == QPrinter::PageRange) {
+    od = std::clamp(tiskarna.fromPage() - 1, 0, posledni);
+    do_ = std::clamp(tiskarna.toPage() - 1, od, posledni);
+  }
+  TiskniNa(tiskarna, s, od, do_);
+}
+
+void TOknaSestavy::Nahled(TSestava& sestava, QWidget* parent) {
+  TNahledSestavy nahled(*this, sestava, Priprav(sestava), parent);
+  nahled.exec();
+}
+
+bool TOknaSestavy::Navrh(TSestava& sestava, QWidget* parent) {
+  TNavrharSestav navrhar(sestava, parent);
+  navrhar.exec();
+  return navrhar.Ulozeno();
+}
+
+}  // namespace sestavy

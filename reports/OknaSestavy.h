@@ -1,0 +1,34 @@
+#pragma once
+// TOknaSestavy: the windows of a report (the print dialog, the preview and
+// the designer) as the report object reaches them. One serves one report
+// object: it keeps the printer, so that the print dialog and the page setup
+// start from what was chosen last while the report is open.
+#include <memory>
+
+#include "Sestava.h"
+
+class QPrinter;
+
+namespace sestavy {
+
+class TOknaSestavy final : public OknaSestavy {
+ public:
+  TOknaSestavy();
+  ~TOknaSestavy();
+
+  void Tiskni(TSestava& sestava, QWidget* parent) override;
+  void Nahled(TSestava& sestava, QWidget* parent) override;
+  bool Navrh(TSestava& sestava, QWidget* parent) override;
+
+  // Prepares the report with the busy cursor showing.
+  PripravenaSestava Priprav(const TSestava& sestava);
+  // The printer: the default one, its page set to the template's sheet.
+  QPrinter& Tiskarna();
+  // Prints pages od..do_ (0-based) of a prepared report on the printer.
+  void TiskniNa(QPrinter& tiskarna, const PripravenaSestava& s, int od, int do_);
+
+ private:
+  std::unique_ptr<QPrinter> tiskarna_;
+};
+
+}  // namespace sestavy
