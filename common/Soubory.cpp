@@ -7,23 +7,16 @@
 
 #include "FileLayer.h"
 #include "Seam.h"
+#include "Texty.h"
 
 namespace {
-
-QString zCesty(const std::filesystem::path& path) {
-#ifdef _WIN32
-  return QString::fromStdWString(path.native());
-#else
-  return QString::fromStdString(path.native());
-#endif
-}
 
 // The local file an address names, or an empty text when it names none.
 QString mistniSoubor(const QString& file, const std::filesystem::path& adresar) {
   QString cesta = file;
   if (QFileInfo(cesta).isRelative()) {
     if (adresar.empty()) return {};
-    cesta = QDir(zCesty(adresar)).absoluteFilePath(cesta);
+    cesta = QDir(TextCesty(adresar)).absoluteFilePath(cesta);
   }
   const QFileInfo info(cesta);
   return info.exists() ? info.absoluteFilePath() : QString();

@@ -12,6 +12,7 @@
 #include <string_view>
 
 #include "Sablona.h"
+#include "Texty.h"
 
 namespace {
 
@@ -26,7 +27,7 @@ void check(bool ok) {
 bool psanJakJe(const QString& text) {
   for (const QChar c : text)
     if (c.unicode() < 0x20 || c == u'&' || c == u'<' || c == u'>' || c == u'"') return false;
-  return ZAnsi(DoAnsi(text)) == text;
+  return zAnsi(doAnsi(text)) == text;
 }
 
 bool near(double a, double b) {

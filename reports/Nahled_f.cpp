@@ -21,6 +21,7 @@
 #include "OknaSestavy.h"
 #include "Seam.h"
 #include "SettingsFile.h"
+#include "Texty.h"
 #include "Vykresleni.h"
 #include "Vystupy.h"
 #include "Zpravy.h"
@@ -227,7 +228,7 @@ void TNahledSestavy::Exportuj(int druh) {
   settings::SettingsFile nastaveni(sestava_.SouborNastaveni);
   QString adresar;
   if (!sestava_.SouborNastaveni.empty())
-    adresar = ZAnsi(nastaveni.readString("Export", "Adresar", ""));
+    adresar = zAnsi(nastaveni.readString("Export", "Adresar", ""));
   QString jmeno = pripravena_.nazev.isEmpty() ? QStringLiteral("Sestava") : pripravena_.nazev;
   static const QRegularExpression zakazane(QStringLiteral("[\\\\/:*?\"<>|]"));
   jmeno.replace(zakazane, QStringLiteral("_"));
@@ -237,13 +238,13 @@ void TNahledSestavy::Exportuj(int druh) {
   if (soubor.isEmpty()) return;
   {
     KurzorCekani kurzor;
-    Vystup(druh, pripravena_, fs::path(soubor.toStdString()));
+    Vystup(druh, pripravena_, CestaZTextu(soubor));
   }
   if (!sestava_.SouborNastaveni.empty()) {
     // Only a convenience for the next export: a settings file that cannot
     // be written does not undo the export that was written.
     try {
-      nastaveni.writeString("Export", "Adresar", DoAnsi(QFileInfo(soubor).absolutePath()));
+      nastaveni.writeString("Export", "Adresar", doAnsi(QFileInfo(soubor).absolutePath()));
     } catch (const settings::SettingsWriteError&) {
     }
   }

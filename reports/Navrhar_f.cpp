@@ -18,6 +18,7 @@
 #include "RecordStore.h"
 #include "Seam.h"
 #include "Sestava.h"
+#include "Texty.h"
 #include "Zpravy.h"
 
 namespace sestavy {
@@ -38,9 +39,9 @@ TNavrharSestav::TNavrharSestav(TSestava& sestava, QWidget* parent) : QDialog(par
   // The fields the columns may show: those of the data link's store.
   if (sestava.DataSet && sestava.DataSet->data && sestava.DataSet->data->fieldCount() > 0) {
     const auto& data = *sestava.DataSet->data;
-    for (int i = 0; i < data.fieldCount(); ++i) pole_ << ZAnsi(data.fieldName(i));
+    for (int i = 0; i < data.fieldCount(); ++i) pole_ << zAnsi(data.fieldName(i));
   } else {
-    for (const auto& d : store::addressFieldDefs()) pole_ << ZAnsi(d.name);
+    for (const auto& d : store::addressFieldDefs()) pole_ << zAnsi(d.name);
   }
 
   auto* formular = new QFormLayout;
@@ -204,7 +205,7 @@ void TNavrharSestav::Tl_UlozitJakoClick() {
   const fs::path adresar = sestava_.AdresarSablon();
   std::error_code chyba;
   fs::create_directories(adresar, chyba);
-  const fs::path soubor = adresar / jmeno.toStdString();
+  const fs::path soubor = adresar / CestaZTextu(jmeno);
   if (fs::exists(soubor, chyba) &&
       ZobrazDotaz(QStringLiteral("Uložit sestavu jako"),
                   QStringLiteral("Soubor %1 již existuje. Chcete jej přepsat?").arg(jmeno),

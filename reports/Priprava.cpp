@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "RecordStore.h"
+#include "Texty.h"
 
 namespace sestavy {
 
@@ -68,7 +69,7 @@ class Pripravovac {
         std::optional<QString> predchozi;
         for (data_.first(); !data_.eof(); data_.next()) {
           if (skupina) {
-            QString klic = ZAnsi(data_.text(skupina->skupina));
+            QString klic = zAnsi(data_.text(skupina->skupina));
             if (!predchozi || *predchozi != klic) {
               if (y_ + skupina->vyska + dataPasmo->vyska > spodni_ + 1e-9) zalom();
               umisti(*skupina);
@@ -97,7 +98,7 @@ class Pripravovac {
     if (!p) return std::nullopt;
     PripravenePasmo out;
     out.vyska = p->vyska;
-    if (druh == DruhPasma::HlavickaSkupiny) out.skupina = data_.fieldByName(DoAnsi(p->skupina));
+    if (druh == DruhPasma::HlavickaSkupiny) out.skupina = data_.fieldByName(doAnsi(p->skupina));
     for (const auto& t : p->objekty) out.objekty.push_back(preloz(t));
     return out;
   }
@@ -146,7 +147,7 @@ class Pripravovac {
         if (pole.size() >= 2 && pole.startsWith(QLatin1Char('"')) && pole.endsWith(QLatin1Char('"')))
           pole = pole.mid(1, pole.size() - 2);
         kus.druh = Kus::Pole;
-        kus.pole = data_.fieldByName(DoAnsi(pole));
+        kus.pole = data_.fieldByName(doAnsi(pole));
       } else {
         // Not ours: stays as written.
         literal += x.mid(z, k - z + 1);
@@ -167,7 +168,7 @@ class Pripravovac {
     for (const auto& k : o.kusy) {
       switch (k.druh) {
         case Kus::Text: out += k.text; break;
-        case Kus::Pole: out += ZAnsi(data_.text(k.pole)); break;
+        case Kus::Pole: out += zAnsi(data_.text(k.pole)); break;
         case Kus::Strana: out += QString::number(v_.strany.size()); break;
         case Kus::Stran: out += kStran; break;
         case Kus::Datum: out += datum_; break;

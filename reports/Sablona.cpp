@@ -5,6 +5,7 @@
 
 #include "CodePage.h"
 #include "FileLayer.h"
+#include "Texty.h"
 
 namespace sestavy {
 
@@ -15,20 +16,6 @@ Pasmo* Sablona::pasmo(DruhPasma druh) {
 }
 
 const Pasmo* Sablona::pasmo(DruhPasma druh) const { return const_cast<Sablona*>(this)->pasmo(druh); }
-
-QString ZAnsi(std::string_view ansi) {
-  QString out;
-  out.reserve(static_cast<qsizetype>(ansi.size()));
-  for (unsigned char c : ansi) {
-    if (c < 0x80)
-      out.append(QChar(c));
-    else
-      out.append(QChar(static_cast<char16_t>(cp1250::toUnicode(c))));
-  }
-  return out;
-}
-
-std::string DoAnsi(const QString& text) { return cp1250::fromUtf8(text.toStdString()); }
 
 namespace {
 
@@ -190,7 +177,7 @@ QString CtiSurovyNazev(std::string_view bytes) {
       radky += c;
     }
   }
-  return ZAnsi(radky);
+  return zAnsi(radky);
 }
 
 Sablona NactiSablonu(const std::filesystem::path& soubor) {

@@ -100,8 +100,4 @@ std::string ZapisSablonu(const Sablona& sablona);
 // Writes the template through the file layer (whole or not at all).
 void UlozSablonu(const std::filesystem::path& soubor, const Sablona& sablona);
 
-// Windows-1250 bytes and texts of the engine.
-QString ZAnsi(std::string_view ansi);
-std::string DoAnsi(const QString& text);
-
 }  // namespace sestavy

@@ -8,6 +8,7 @@
 
 #include "CodePage.h"
 #include "FileLayer.h"
+#include "Texty.h"
 #include "Vykresleni.h"
 
 namespace sestavy {
@@ -210,7 +211,7 @@ std::string textRadku(const std::vector<const Polozka*>& radek, double levy) {
     r += t;
   }
   while (!r.isEmpty() && r.back() == QLatin1Char(' ')) r.chop(1);
-  return DoAnsi(r);
+  return doAnsi(r);
 }
 
 std::string csvPole(const QString& text) {
@@ -220,10 +221,10 @@ std::string csvPole(const QString& text) {
                   (!t.isEmpty() && (t.front().isSpace() || t.back().isSpace()));
   for (QChar& c : t)
     if (c.unicode() < 0x20 && c != QLatin1Char('\n')) c = QLatin1Char(' ');
-  if (!uvozovky) return DoAnsi(t);
+  if (!uvozovky) return doAnsi(t);
   t.replace(QLatin1String("\""), QLatin1String("\"\""));
   t.replace(QLatin1String("\n"), QLatin1String("\r\n"));
-  return '"' + DoAnsi(t) + '"';
+  return '"' + doAnsi(t) + '"';
 }
 
 }  // namespace

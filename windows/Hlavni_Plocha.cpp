@@ -16,7 +16,6 @@ namespace {
 // The build date the about box shows.
 const QString kDatumSestaveni = QStringLiteral("2010-11-25");
 
-QString zCesty(const std::filesystem::path& path) { return QString::fromStdU16String(path.u16string()); }
 
 }  // namespace
 
@@ -48,8 +47,8 @@ void THlavni::Akce_NapovedaExecute() {
   const std::filesystem::path napoveda = program::Soubor(AdresarProgramu, program::kNapoveda);
   std::error_code ec;
   if (std::filesystem::exists(napoveda, ec)) {
-    if (!SpustitSoubor(zCesty(napoveda), QString(), AdresarProgramu))
-      ZobrazZpravu(QStringLiteral("Chyba při spuštění nápovědy - soubor \"") + zCesty(napoveda) +
+    if (!SpustitSoubor(TextCesty(napoveda), QString(), AdresarProgramu))
+      ZobrazZpravu(QStringLiteral("Chyba při spuštění nápovědy - soubor \"") + TextCesty(napoveda) +
                    QStringLiteral("\"."));
     return;
   }

@@ -22,7 +22,6 @@ namespace {
 
 const QString kTitulekExportu = QStringLiteral("Uložit databázi do souboru ...");
 
-std::filesystem::path cesta(const QString& soubor) { return std::filesystem::path(soubor.toStdU16String()); }
 
 // While a table export walks the register the window repaints, but takes no
 // commands: a record deleted mid-walk would spoil the file. Input meant for
@@ -100,7 +99,7 @@ class BehExportu {
 // whole register; the three tables follow the grid's order and filter.
 template <store::PacketForm forma>
 void ZapisPaket(THlavni& okno, const QString& soubor) {
-  okno.ClientDataSet1.saveToFile(cesta(soubor), forma);
+  okno.ClientDataSet1.saveToFile(CestaZTextu(soubor), forma);
 }
 
 void ZapisHTML(THlavni& okno, const QString& soubor) { okno.ExportDoHTML(soubor); }
@@ -108,7 +107,7 @@ void ZapisHTML(THlavni& okno, const QString& soubor) { okno.ExportDoHTML(soubor)
 void ZapisXLS(THlavni& okno, const QString& soubor) {
   try {
     BehExportu beh(okno);
-    vymena::ExportDoXLS(okno.ClientDataSet1, true, cesta(soubor), beh.prubeh);
+    vymena::ExportDoXLS(okno.ClientDataSet1, true, CestaZTextu(soubor), beh.prubeh);
   } catch (const vymena::PrilisMnohoRadku& e) {
     ZobrazZpravu(QString::fromUtf8(e.what()));
   }
@@ -116,7 +115,7 @@ void ZapisXLS(THlavni& okno, const QString& soubor) {
 
 void ZapisCSV(THlavni& okno, const QString& soubor) {
   BehExportu beh(okno);
-  vymena::ExportDoCSV(okno.ClientDataSet1, true, true, ';', cesta(soubor), beh.prubeh);
+  vymena::ExportDoCSV(okno.ClientDataSet1, true, true, ';', CestaZTextu(soubor), beh.prubeh);
 }
 
 struct TTyp {
@@ -159,7 +158,7 @@ QString THlavni::OpravPriponu(const QString& jmeno, int typ) {
 void THlavni::Akce_ExportDatExecute() {
   seam::FileRequest dialog;
   dialog.caption = kTitulekExportu;
-  dialog.directory = QString::fromStdU16String(AdresarProgramu.u16string());
+  dialog.directory = TextCesty(AdresarProgramu);
   dialog.fileName = QStringLiteral("Nový soubor");
   for (const TTyp& t : TypyExportu)
     dialog.filters << QLatin1String(t.NazevTypu) + QStringLiteral(" (*") + QLatin1String(t.Pripona) +
@@ -183,13 +182,13 @@ void THlavni::Akce_ExportDatExecute() {
 
 void THlavni::ExportDoHTML(const QString& soubor) {
   BehExportu beh(*this);
-  vymena::ExportDoHTML(ClientDataSet1, doAnsi(TitulekAplikace()), kStrankyAutora, cesta(soubor), beh.prubeh);
+  vymena::ExportDoHTML(ClientDataSet1, doAnsi(TitulekAplikace()), kStrankyAutora, CestaZTextu(soubor), beh.prubeh);
 }
 
 void THlavni::Akce_ImportDatExecute() {
   seam::FileRequest dialog;
   dialog.caption = QStringLiteral("Otevřít soubor csv");
-  dialog.directory = QString::fromStdU16String(AdresarProgramu.u16string());
+  dialog.directory = TextCesty(AdresarProgramu);
   dialog.filters << QStringLiteral("Databáze csv (*.csv)");
   dialog.filterIndex = 0;
   const QString soubor = seam::interaction().openFileName(this, dialog);
@@ -200,5 +199,5 @@ void THlavni::Akce_ImportDatExecute() {
 void THlavni::ImportZCSV(const QString& soubor) {
   // The import lets no messages through: the window repaints once, at its end.
   KurzorCekani kurzor;
-  vymena::ImportZCSV(ClientDataSet1, cesta(soubor));
+  vymena::ImportZCSV(ClientDataSet1, CestaZTextu(soubor));
 }

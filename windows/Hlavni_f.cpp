@@ -25,6 +25,7 @@
 #include "Seam.h"
 #include "SettingsFile.h"
 #include "Soubory.h"
+#include "Texty.h"
 #include "Zpravy.h"
 
 // The icons live in the windows library's resources.
@@ -79,8 +80,7 @@ THlavni::THlavni(const QString& adresarProgramu, QWidget* parent) : QMainWindow(
   listener_ = ClientDataSet1.addDataChangeListener([this] { DataSource1DataChange(); });
   pohledListener_ = StavPohledu.addListener([this] { ZmenaPohledu(); });
 
-  AdresarProgramu = std::filesystem::path(
-      (adresarProgramu.isEmpty() ? QCoreApplication::applicationDirPath() : adresarProgramu).toStdU16String());
+  AdresarProgramu = CestaZTextu(adresarProgramu.isEmpty() ? QCoreApplication::applicationDirPath() : adresarProgramu);
   Chranene([this] { FormCreate(); });
 }
 

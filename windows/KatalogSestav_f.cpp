@@ -15,6 +15,7 @@
 #include "Hlavni_f.h"
 #include "KlavesyDialogu.h"
 #include "Seam.h"
+#include "Texty.h"
 #include "Zpravy.h"
 
 namespace fs = std::filesystem;
@@ -205,7 +206,7 @@ void TKatalogSestav::FormCreate() {
 
 void TKatalogSestav::NaplnSeznamSestav(QTreeWidget* seznam) {
   for (const QString& soubor : SouboryVAdresari(AdresarSestav())) {
-    Sestavy.emplace_back(soubor, NazevSestavy(AdresarSestav() / soubor.toStdString()));
+    Sestavy.emplace_back(soubor, NazevSestavy(AdresarSestav() / CestaZTextu(soubor)));
     QCoreApplication::processEvents();
   }
   if (Sestavy.empty()) return;
@@ -229,7 +230,7 @@ void TKatalogSestav::SeznamSestavChange() {
   const auto vybrane = SeznamSestav->selectedItems();
   if (vybrane.isEmpty()) return Vyprazdni();
   const QString soubor = SouborSestavy(vybrane.front()->text(0));
-  const fs::path cesta = AdresarSestav() / soubor.toStdString();
+  const fs::path cesta = AdresarSestav() / CestaZTextu(soubor);
   std::error_code chyba;
   // The top node, a name not in the table, a template deleted meanwhile.
   if (soubor.isEmpty() || !fs::is_regular_file(cesta, chyba)) return Vyprazdni();
