@@ -1,6 +1,7 @@
 #include "Sestava.h"
 
 #include "RecordStore.h"
+#include "SouboryProgramu.h"
 
 namespace sestavy {
 
@@ -17,7 +18,7 @@ void TSestava::NactiZeSouboru(const fs::path& soubor) {
 }
 
 fs::path TSestava::AdresarSablon() const {
-  if (!SouborNastaveni.empty()) return SouborNastaveni.parent_path() / "Ses";
+  if (!SouborNastaveni.empty()) return program::Soubor(SouborNastaveni.parent_path(), program::kSestavy);
   return soubor_.parent_path();
 }
 

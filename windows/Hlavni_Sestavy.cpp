@@ -5,6 +5,6 @@
 void THlavni::Akce_SestavyExecute() {
   // Created for this run only; it goes with the scope, also when an error
   // passes through.
-  TKatalogSestav katalog(*this);
+  TKatalogSestav katalog(ClientDataSet1, AdresarProgramu, this);
   katalog.exec();
 }

@@ -12,9 +12,10 @@
 #include <algorithm>
 
 #include "FileLayer.h"
-#include "Hlavni_f.h"
+#include "RecordStore.h"
 #include "KlavesyDialogu.h"
 #include "Seam.h"
+#include "SouboryProgramu.h"
 #include "Texty.h"
 #include "Zpravy.h"
 
@@ -84,10 +85,11 @@ QFrame* linka(QWidget* rodic, const char* jmeno, int y) {
 
 }  // namespace
 
-TKatalogSestav::TKatalogSestav(THlavni& hlavni)
-    : QDialog(&hlavni, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowStaysOnTopHint | Qt::WindowTitleHint |
+TKatalogSestav::TKatalogSestav(store::RecordStore& data, std::filesystem::path adresarProgramu, QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowStaysOnTopHint | Qt::WindowTitleHint |
                            Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
-      hlavni_(hlavni) {
+      data_(data),
+      adresarProgramu_(std::move(adresarProgramu)) {
   setObjectName(QStringLiteral("KatalogSestav"));
   setWindowTitle(QStringLiteral("Generátor sestav"));
   setFixedSize(555, 378);
@@ -181,7 +183,7 @@ TKatalogSestav::TKatalogSestav(THlavni& hlavni)
 
 TKatalogSestav::~TKatalogSestav() = default;
 
-fs::path TKatalogSestav::AdresarSestav() const { return hlavni_.AdresarProgramu / "Ses"; }
+fs::path TKatalogSestav::AdresarSestav() const { return program::Soubor(adresarProgramu_, program::kSestavy); }
 
 void TKatalogSestav::Povol(bool ano) {
   for (QAction* a : {Akce_Tisk, Akce_Nahled, Akce_Editace}) a->setEnabled(ano);
@@ -197,10 +199,10 @@ void TKatalogSestav::FormCreate() {
   std::error_code chyba;
   fs::create_directories(AdresarSestav(), chyba);  // a failure leaves the list empty
   Vyprazdni();
-  SestavaData1.data = &hlavni_.ClientDataSet1;
+  SestavaData1.data = &data_;
   Sestava1.DataSet = &SestavaData1;
   Sestava1.Okna = &OknaSestavy1;
-  Sestava1.SouborNastaveni = hlavni_.AdresarProgramu / "Sestavy.ini";
+  Sestava1.SouborNastaveni = program::Soubor(adresarProgramu_, program::kNastaveniSestav);
   NaplnSeznamSestav(SeznamSestav);
 }
 

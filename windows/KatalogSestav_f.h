@@ -21,7 +21,7 @@ class QLabel;
 class QModelIndex;
 class QPushButton;
 class QTreeWidget;
-class THlavni;
+namespace store { class RecordStore; }
 
 // The report name in a template file as the template reader finds it in the
 // raw text (sestavy::CtiSurovyNazev); empty when there is none or the file
@@ -36,7 +36,10 @@ std::vector<QString> SouboryVAdresari(const std::filesystem::path& adresar);
 class TKatalogSestav : public QDialog {
   Q_OBJECT
  public:
-  explicit TKatalogSestav(THlavni& hlavni);
+  // Lists the templates of the program directory `adresarProgramu` and
+  // prints, previews or designs them over the register `data`; `parent`
+  // owns the dialog.
+  TKatalogSestav(store::RecordStore& data, std::filesystem::path adresarProgramu, QWidget* parent);
   ~TKatalogSestav() override;
 
   // The report directory: the program directory + "Ses".
@@ -88,5 +91,6 @@ class TKatalogSestav : public QDialog {
   void Vyprazdni();  // empties the four value labels, disables the three buttons
   void Povol(bool ano);
 
-  THlavni& hlavni_;
+  store::RecordStore& data_;
+  std::filesystem::path adresarProgramu_;
 };

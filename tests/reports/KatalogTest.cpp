@@ -70,7 +70,7 @@ class KatalogTest : public ::testing::Test {
 
   std::unique_ptr<TKatalogSestav> otevri() {
     if (!hlavni) hlavni = std::make_unique<THlavni>(tmp.path());
-    return std::make_unique<TKatalogSestav>(*hlavni);
+    return std::make_unique<TKatalogSestav>(hlavni->ClientDataSet1, hlavni->AdresarProgramu, hlavni.get());
   }
 
   static QStringList uzly(const TKatalogSestav& k) {
