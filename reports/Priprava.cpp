@@ -63,27 +63,20 @@ class Pripravovac {
     zacatekDat_ = y_;
     if (dataPasmo) {
       if (!data_.active()) throw ChybaSablony("Zdroj dat SestavaData1 není otevřen");
-      const auto kdeByl = data_.bookmark();
-      data_.freezeNotifications();
-      try {
-        std::optional<QString> predchozi;
-        for (data_.first(); !data_.eof(); data_.next()) {
-          if (skupina) {
-            QString klic = zAnsi(data_.text(skupina->skupina));
-            if (!predchozi || *predchozi != klic) {
-              if (y_ + skupina->vyska + dataPasmo->vyska > spodni_ + 1e-9) zalom();
-              umisti(*skupina);
-              predchozi = std::move(klic);
-            }
+      store::WalkAndReturn navrat(data_);
+      std::optional<QString> predchozi;
+      for (data_.first(); !data_.eof(); data_.next()) {
+        if (skupina) {
+          QString klic = zAnsi(data_.text(skupina->skupina));
+          if (!predchozi || *predchozi != klic) {
+            if (y_ + skupina->vyska + dataPasmo->vyska > spodni_ + 1e-9) zalom();
+            umisti(*skupina);
+            predchozi = std::move(klic);
           }
-          if (y_ + dataPasmo->vyska > spodni_ + 1e-9) zalom();
-          umisti(*dataPasmo);
         }
-      } catch (...) {
-        vrat(kdeByl);
-        throw;
+        if (y_ + dataPasmo->vyska > spodni_ + 1e-9) zalom();
+        umisti(*dataPasmo);
       }
-      vrat(kdeByl);
     }
     dokonciStranu();
     // Now the number of pages is known.
@@ -101,11 +94,6 @@ class Pripravovac {
     if (druh == DruhPasma::HlavickaSkupiny) out.skupina = data_.fieldByName(doAnsi(p->skupina));
     for (const auto& t : p->objekty) out.objekty.push_back(preloz(t));
     return out;
-  }
-
-  void vrat(store::RecordStore::Bookmark kdeByl) {
-    data_.gotoBookmark(kdeByl);
-    data_.releaseNotifications();
   }
 
   int styl(const TextovyObjekt& t) {
