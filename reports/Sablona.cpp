@@ -184,11 +184,7 @@ Sablona NactiSablonu(const std::filesystem::path& soubor) {
   return CtiSablonu(files::readWholeFile(soubor), QString::fromStdString(soubor.string()));
 }
 
-namespace {
-
-// An attribute value in Windows-1250: markup characters, line breaks and
-// characters the code page lacks become references.
-std::string atribut(const QString& text) {
+std::string ZnackovyText(const QString& text, Ridici ridici) {
   std::string out;
   out.reserve(static_cast<size_t>(text.size()) + 8);
   for (const char32_t c : text.toUcs4()) {
@@ -199,14 +195,26 @@ std::string atribut(const QString& text) {
       case '"': out += "&quot;"; continue;
       default: break;
     }
+    if (ridici != Ridici::Odkazy && c == '\r') continue;
+    if (ridici == Ridici::RadekBr && c == '\n') {
+      out += "<br>";
+      continue;
+    }
     unsigned char b = 0;
-    if (c < 0x20 || !cp1250::fromUnicode(c, b) || cp1250::toUnicode(b) != c)
+    if (c < 0x20 && c != '\n' && ridici != Ridici::Odkazy)
+      out += ' ';
+    else if (c < 0x20 || !cp1250::fromUnicode(c, b) || cp1250::toUnicode(b) != c)
       out += "&#" + std::to_string(static_cast<unsigned>(c)) + ';';
     else
       out += static_cast<char>(b);
   }
   return out;
 }
+
+namespace {
+
+// An attribute value in Windows-1250 that reads back exactly.
+std::string atribut(const QString& text) { return ZnackovyText(text, Ridici::Odkazy); }
 
 std::string cislo(double v) { return QString::number(v, 'g', 8).toStdString(); }
 

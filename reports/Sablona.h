@@ -100,4 +100,14 @@ std::string ZapisSablonu(const Sablona& sablona);
 // Writes the template through the file layer (whole or not at all).
 void UlozSablonu(const std::filesystem::path& soubor, const Sablona& sablona);
 
+// How a markup text carries control characters.
+enum class Ridici {
+  Odkazy,      // every one as a character reference: read back exactly (the template)
+  RadekBr,     // a line break as <br>, CR dropped, the others as spaces (a page)
+  RadekOdkaz,  // a line break as &#10;, CR dropped, the others as spaces (a cell)
+};
+// A text as Windows-1250 markup bytes: "&", "<", ">" and '"' escaped,
+// characters the code page lacks as character references.
+std::string ZnackovyText(const QString& text, Ridici ridici);
+
 }  // namespace sestavy

@@ -48,30 +48,10 @@ void VystupPDF(const PripravenaSestava& s, const fs::path& soubor) {
 
 namespace {
 
-// Windows-1250 bytes of a text for an XML or HTML file: markup escaped,
-// characters the code page lacks as references.
+// Windows-1250 bytes of a text for an XML or HTML file; line breaks as <br>
+// in a page's text, as references elsewhere.
 std::string xmlText(const QString& text, bool radky) {
-  std::string out;
-  out.reserve(static_cast<size_t>(text.size()) + 8);
-  for (const char32_t c : text.toUcs4()) {
-    switch (c) {
-      case '&': out += "&amp;"; continue;
-      case '<': out += "&lt;"; continue;
-      case '>': out += "&gt;"; continue;
-      case '"': out += "&quot;"; continue;
-      case '\r': continue;
-      case '\n': out += radky ? "<br>" : "&#10;"; continue;
-      default: break;
-    }
-    unsigned char b = 0;
-    if (c < 0x20)
-      out += ' ';
-    else if (!cp1250::fromUnicode(c, b) || cp1250::toUnicode(b) != c)
-      out += "&#" + std::to_string(static_cast<unsigned>(c)) + ';';
-    else
-      out += static_cast<char>(b);
-  }
-  return out;
+  return ZnackovyText(text, radky ? Ridici::RadekBr : Ridici::RadekOdkaz);
 }
 
 std::string mm(double v) { return QString::number(v, 'f', 2).toStdString(); }
