@@ -238,30 +238,25 @@ void VystupCSV(const PripravenaSestava& s, const fs::path& soubor) {
 
 const std::vector<DruhVystupu>& DruhyVystupu() {
   static const std::vector<DruhVystupu> druhy = {
-      {QStringLiteral("Soubor PDF"), QStringLiteral("Soubor PDF (*.pdf)"), QStringLiteral("pdf")},
-      {QStringLiteral("Stránka HTML"), QStringLiteral("Stránka HTML (*.html *.htm)"), QStringLiteral("html")},
-      {QStringLiteral("Tabulka XML"), QStringLiteral("Tabulka XML (*.xml)"), QStringLiteral("xml")},
-      {QStringLiteral("Dokument RTF"), QStringLiteral("Dokument RTF (*.rtf)"), QStringLiteral("rtf")},
-      {QStringLiteral("Obrázky BMP"), QStringLiteral("Obrázek BMP (*.bmp)"), QStringLiteral("bmp")},
-      {QStringLiteral("Obrázky PNG"), QStringLiteral("Obrázek PNG (*.png)"), QStringLiteral("png")},
-      {QStringLiteral("Prostý text"), QStringLiteral("Textový soubor (*.txt)"), QStringLiteral("txt")},
-      {QStringLiteral("Soubor CSV"), QStringLiteral("Soubor CSV (*.csv)"), QStringLiteral("csv")},
+      {QStringLiteral("Soubor PDF"), QStringLiteral("Soubor PDF (*.pdf)"), QStringLiteral("pdf"), VystupPDF},
+      {QStringLiteral("Stránka HTML"), QStringLiteral("Stránka HTML (*.html *.htm)"), QStringLiteral("html"),
+       VystupHTML},
+      {QStringLiteral("Tabulka XML"), QStringLiteral("Tabulka XML (*.xml)"), QStringLiteral("xml"), VystupXML},
+      {QStringLiteral("Dokument RTF"), QStringLiteral("Dokument RTF (*.rtf)"), QStringLiteral("rtf"), VystupRTF},
+      {QStringLiteral("Obrázky BMP"), QStringLiteral("Obrázek BMP (*.bmp)"), QStringLiteral("bmp"),
+       [](const PripravenaSestava& s, const fs::path& soubor) { VystupObrazky(s, soubor, "BMP"); }},
+      {QStringLiteral("Obrázky PNG"), QStringLiteral("Obrázek PNG (*.png)"), QStringLiteral("png"),
+       [](const PripravenaSestava& s, const fs::path& soubor) { VystupObrazky(s, soubor, "PNG"); }},
+      {QStringLiteral("Prostý text"), QStringLiteral("Textový soubor (*.txt)"), QStringLiteral("txt"), VystupText},
+      {QStringLiteral("Soubor CSV"), QStringLiteral("Soubor CSV (*.csv)"), QStringLiteral("csv"), VystupCSV},
   };
   return druhy;
 }
 
 void Vystup(int druh, const PripravenaSestava& s, const fs::path& soubor) {
-  switch (druh) {
-    case 0: VystupPDF(s, soubor); break;
-    case 1: VystupHTML(s, soubor); break;
-    case 2: VystupXML(s, soubor); break;
-    case 3: VystupRTF(s, soubor); break;
-    case 4: VystupObrazky(s, soubor, "BMP"); break;
-    case 5: VystupObrazky(s, soubor, "PNG"); break;
-    case 6: VystupText(s, soubor); break;
-    case 7: VystupCSV(s, soubor); break;
-    default: throw ChybaSablony("Neznámý druh výstupu");
-  }
+  const auto& druhy = DruhyVystupu();
+  if (druh < 0 || druh >= static_cast<int>(druhy.size())) throw ChybaSablony("Neznámý druh výstupu");
+  druhy[static_cast<std::size_t>(druh)].zapis(s, soubor);
 }
 
 }  // namespace sestavy

@@ -40,11 +40,13 @@ void VystupText(const PripravenaSestava& s, const std::filesystem::path& soubor)
 // CSV in Windows-1250: a line's texts separated by ";", quoted only where needed.
 void VystupCSV(const PripravenaSestava& s, const std::filesystem::path& soubor);
 
-// The export types offered by the preview, in menu order.
+// The export types offered by the preview, in menu order: each row says
+// how its type is written.
 struct DruhVystupu {
-  QString nazev;   // menu text
-  QString filtr;   // file dialog filter
-  QString pripona; // without the dot
+  QString nazev;    // menu text
+  QString filtr;    // file dialog filter
+  QString pripona;  // without the dot
+  void (*zapis)(const PripravenaSestava& s, const std::filesystem::path& soubor);
 };
 const std::vector<DruhVystupu>& DruhyVystupu();
 // Runs export `druh` (an index into DruhyVystupu()).
