@@ -6,13 +6,11 @@
 #include <string>
 #include <string_view>
 
-#include "RecordStore.h"
+#include "PacketForm.h"
 #include "RecordTable.h"
+#include "StoreError.h"
 
 namespace store {
-
-// The binary form's signature; it cannot begin an XML text.
-inline constexpr char kBinarySignature[4] = {'\x8F', 'O', 'D', 'K'};
 
 // The form `Default` resolves to for a file name.
 PacketForm resolveForm(const std::filesystem::path& path, PacketForm form);
