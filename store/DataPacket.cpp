@@ -20,16 +20,6 @@
 #define ODK_CRC_INSTRUCTION 0
 #endif
 
-#if defined(__unix__) || defined(__APPLE__)
-#include <cerrno>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-#define ODK_STREAMED_READ 1
-#else
-#define ODK_STREAMED_READ 0
-#endif
-
 namespace store {
 
 namespace {
@@ -368,7 +358,6 @@ class MemorySource final : public Source {
   std::string_view all_;
 };
 
-#if ODK_STREAMED_READ
 // The file read through a window of a few megabytes: a register of hundreds
 // of megabytes is never held whole in memory beside its records, and the
 // window's memory is touched once and reused.
@@ -376,26 +365,14 @@ class FileSource final : public Source {
  public:
   static constexpr std::size_t kWindow = std::size_t(4) << 20;
 
-  explicit FileSource(const std::filesystem::path& path) : path_(path) {
-    fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd_ < 0) throw files::FileError(files::cannotOpen(path_, errno));
-    struct stat st {};
-    if (::fstat(fd_, &st) != 0) {
-      const int err = errno;
-      ::close(fd_);
-      throw files::FileError(files::cannotOpen(path_, err));
-    }
-    total_ = static_cast<std::uint64_t>(st.st_size);
+  explicit FileSource(const std::filesystem::path& path) : file_(path) {
     cap_ = kWindow;
     buf_ = std::make_unique_for_overwrite<char[]>(cap_);
     atEnd_ = false;
     fill();
   }
-  ~FileSource() override { ::close(fd_); }
-  FileSource(const FileSource&) = delete;
-  FileSource& operator=(const FileSource&) = delete;
 
-  std::uint64_t totalSize() const override { return total_; }
+  std::uint64_t totalSize() const override { return file_.size(); }
 
   void advance(std::size_t consumed) override {
     consumed = std::min(consumed, size_);
@@ -419,7 +396,7 @@ class FileSource final : public Source {
     std::size_t carry = 0;
     std::uint64_t at = 0;
     for (;;) {
-      const std::size_t got = readAt(piece.get() + carry, kWindow, at);
+      const std::size_t got = file_.readAt(piece.get() + carry, kWindow, at);
       at += got;
       const std::size_t n = carry + got;
       const bool last = got == 0;
@@ -435,7 +412,7 @@ class FileSource final : public Source {
     std::string s(n, '\0');
     std::size_t got = 0;
     while (got < n) {
-      const std::size_t r = readAt(s.data() + got, n - got, at + got);
+      const std::size_t r = file_.readAt(s.data() + got, n - got, at + got);
       if (r == 0) break;
       got += r;
     }
@@ -446,25 +423,13 @@ class FileSource final : public Source {
  private:
   void fill() {
     while (size_ < cap_ && !atEnd_) {
-      const ssize_t r = ::read(fd_, buf_.get() + size_, cap_ - size_);
-      if (r < 0) {
-        if (errno == EINTR) continue;
-        throw files::FileError(files::cannotOpen(path_, errno));
-      }
+      const std::size_t r = file_.read(buf_.get() + size_, cap_ - size_);
       if (r == 0)
         atEnd_ = true;
       else
-        size_ += static_cast<std::size_t>(r);
+        size_ += r;
     }
     data_ = buf_.get();
-  }
-
-  std::size_t readAt(char* to, std::size_t n, std::uint64_t at) {
-    for (;;) {
-      const ssize_t r = ::pread(fd_, to, n, static_cast<off_t>(at));
-      if (r >= 0) return static_cast<std::size_t>(r);
-      if (errno != EINTR) throw files::FileError(files::cannotOpen(path_, errno));
-    }
   }
 
   // The length of the longest prefix of `p` that does not end inside a
@@ -479,13 +444,10 @@ class FileSource final : public Source {
     return n;
   }
 
-  std::filesystem::path path_;
-  int fd_ = -1;
-  std::uint64_t total_ = 0;
+  files::FileReader file_;
   std::size_t cap_ = 0;
   std::unique_ptr<char[]> buf_;
 };
-#endif
 
 // Reads one piece of a packet at a time; a piece cut by the window's end is
 // read again after the window has moved on to start at that piece.
@@ -1167,12 +1129,7 @@ RecordTable parsePacket(std::string_view bytes) {
 }
 
 RecordTable loadPacket(const std::filesystem::path& path) {
-#if ODK_STREAMED_READ
   FileSource src(path);
-#else
-  const std::string bytes = files::readWholeFile(path);
-  MemorySource src(bytes);
-#endif
   try {
     return readPacket(src);
   } catch (const StoreError& e) {
