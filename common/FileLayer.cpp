@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
 #include <random>
 #include <system_error>
@@ -28,9 +29,11 @@ namespace files {
 namespace {
 
 constexpr std::size_t kBufferSize = std::size_t{1} << 20;
-// One low-level write never asks for more than this (the Windows call takes
-// an unsigned int count).
-constexpr std::size_t kMaxWriteChunk = std::size_t{1} << 30;
+// DirectWriter's buffer: the table exports write record by record.
+constexpr std::size_t kDirectBufferSize = std::size_t{1} << 16;
+// One low-level read or write never asks for more than this (the Windows
+// calls take an unsigned int count).
+constexpr std::size_t kMaxChunk = std::size_t{1} << 30;
 
 std::string utf8(const std::filesystem::path& path) {
   const std::u8string text = path.u8string();
@@ -118,6 +121,26 @@ int openInPlace(const std::filesystem::path& target) {
 #endif
 }
 
+// The file created, or emptied when it exists, for writing.
+int openEmptied(const std::filesystem::path& path) {
+#ifdef _WIN32
+  return ::_wopen(path.c_str(), _O_CREAT | _O_TRUNC | _O_WRONLY | _O_BINARY, _S_IREAD | _S_IWRITE);
+#else
+  int fd;
+  do fd = ::open(path.c_str(), O_CREAT | O_TRUNC | O_WRONLY | O_CLOEXEC, 0666);
+  while (fd < 0 && errno == EINTR);
+  return fd;
+#endif
+}
+
+int openForReading(const std::filesystem::path& path) {
+#ifdef _WIN32
+  return ::_wopen(path.c_str(), _O_RDONLY | _O_BINARY);
+#else
+  return ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+#endif
+}
+
 // Claims room for `size` bytes, so that a full disk refuses the write before
 // the old content is overwritten. 0, or the errno; a file system that cannot
 // claim room says nothing.
@@ -149,6 +172,29 @@ long lowWrite(int fd, const char* data, std::size_t size) {
 #else
   return static_cast<long>(::write(fd, data, size));
 #endif
+}
+
+// Writes all of `bytes`, looping on partial writes and EINTR; 0, or the
+// errno that stopped it. With `steps` every write is a Write step that a
+// test can make fail.
+int writeFully(int fd, std::string_view bytes, bool steps) {
+  while (!bytes.empty()) {
+    const std::size_t chunk = std::min(bytes.size(), kMaxChunk);
+    long written;
+    if (const int err = steps ? enterStep(Step::Write) : 0) {
+      errno = err;
+      written = -1;
+    } else {
+      written = lowWrite(fd, bytes.data(), chunk);
+    }
+    if (written < 0) {
+      if (errno == EINTR) continue;
+      return errno;
+    }
+    if (written == 0) return EIO;
+    bytes.remove_prefix(static_cast<std::size_t>(written));
+  }
+  return 0;
 }
 
 int lowSync(int fd) {
@@ -290,22 +336,7 @@ void AtomicWriter::write(std::string_view bytes) {
 }
 
 void AtomicWriter::writeAll(std::string_view bytes) {
-  while (!bytes.empty()) {
-    const std::size_t chunk = std::min(bytes.size(), kMaxWriteChunk);
-    long written;
-    if (const int err = enterStep(Step::Write)) {
-      errno = err;
-      written = -1;
-    } else {
-      written = lowWrite(fd_, bytes.data(), chunk);
-    }
-    if (written < 0) {
-      if (errno == EINTR) continue;
-      fail(errno);
-    }
-    if (written == 0) fail(EIO);
-    bytes.remove_prefix(static_cast<std::size_t>(written));
-  }
+  if (const int err = writeFully(fd_, bytes, true)) fail(err);
 }
 
 void AtomicWriter::flushBuffer() {
@@ -376,34 +407,109 @@ void writeFileAtomically(const std::filesystem::path& path, std::string_view byt
   writer.commit();
 }
 
-std::string readWholeFile(const std::filesystem::path& path) {
+// --- DirectWriter -----------------------------------------------------------------
+
+DirectWriter::DirectWriter(std::filesystem::path path) : path_(std::move(path)) {
+  fd_ = openEmptied(path_);
+  if (fd_ < 0) throw FileError(cannotCreate(path_, errno));
+  buffer_.reserve(kDirectBufferSize);
+}
+
+DirectWriter::~DirectWriter() {
+  if (fd_ >= 0) lowClose(fd_);
+}
+
+void DirectWriter::write(std::string_view bytes) {
+  if (buffer_.size() + bytes.size() > kDirectBufferSize) flushBuffer();
+  if (bytes.size() >= kDirectBufferSize) {
+    buffer_.assign(bytes);
+    flushBuffer();
+    buffer_.reserve(kDirectBufferSize);
+    return;
+  }
+  buffer_.append(bytes);
+}
+
+void DirectWriter::flushBuffer() {
+  if (fd_ < 0) fail(EBADF);
+  if (const int err = writeFully(fd_, buffer_, false)) fail(err);
+  buffer_.clear();
+}
+
+void DirectWriter::close() {
+  flushBuffer();
+  const int rc = lowClose(fd_);
+  fd_ = -1;
+  if (rc != 0 && errno != EINTR) fail(errno);
+}
+
+void DirectWriter::fail(int err) {
+  buffer_.clear();
+  throw FileError("Unable to write to \"" + utf8(path_) + "\". " + systemReason(err));
+}
+
+// --- reading ----------------------------------------------------------------------
+
+FileReader::FileReader(std::filesystem::path path) : path_(std::move(path)) {
+  fd_ = openForReading(path_);
+  if (fd_ < 0) fail(errno);
 #ifdef _WIN32
-  const int fd = ::_wopen(path.c_str(), _O_RDONLY | _O_BINARY);
+  struct _stat64 st;
+  if (::_fstat64(fd_, &st) != 0) fail(errno);
 #else
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  struct stat st {};
+  if (::fstat(fd_, &st) != 0) fail(errno);
 #endif
-  if (fd < 0) throw FileError(cannotOpen(path, errno));
-  std::string content;
-  std::error_code ec;
-  const auto size = std::filesystem::file_size(path, ec);
-  if (!ec) content.reserve(static_cast<std::size_t>(size));
-  char chunk[64 * 1024];
+  size_ = static_cast<std::uint64_t>(st.st_size);
+}
+
+FileReader::~FileReader() {
+  if (fd_ >= 0) lowClose(fd_);
+}
+
+std::size_t FileReader::read(char* to, std::size_t n) {
   for (;;) {
 #ifdef _WIN32
-    const long got = ::_read(fd, chunk, sizeof chunk);
+    const long got = ::_read(fd_, to, static_cast<unsigned>(std::min(n, kMaxChunk)));
 #else
-    const long got = static_cast<long>(::read(fd, chunk, sizeof chunk));
+    const long got = static_cast<long>(::read(fd_, to, n));
 #endif
-    if (got < 0) {
-      if (errno == EINTR) continue;
-      const int err = errno;
-      lowClose(fd);
-      throw FileError(cannotOpen(path, err));
-    }
-    if (got == 0) break;
-    content.append(chunk, static_cast<std::size_t>(got));
+    if (got >= 0) return static_cast<std::size_t>(got);
+    if (errno != EINTR) fail(errno);
   }
-  lowClose(fd);
+}
+
+std::size_t FileReader::readAt(char* to, std::size_t n, std::uint64_t at) {
+#ifdef _WIN32
+  // The C runtime reads only where the file stands: go there, read, and
+  // come back for read().
+  const long long here = ::_telli64(fd_);
+  if (here < 0 || ::_lseeki64(fd_, static_cast<long long>(at), SEEK_SET) < 0) fail(errno);
+  const int got = ::_read(fd_, to, static_cast<unsigned>(std::min(n, kMaxChunk)));
+  const int err = errno;
+  if (::_lseeki64(fd_, here, SEEK_SET) < 0) fail(errno);
+  if (got < 0) fail(err);
+  return static_cast<std::size_t>(got);
+#else
+  for (;;) {
+    const ssize_t got = ::pread(fd_, to, n, static_cast<off_t>(at));
+    if (got >= 0) return static_cast<std::size_t>(got);
+    if (errno != EINTR) fail(errno);
+  }
+#endif
+}
+
+void FileReader::fail(int err) {
+  if (fd_ >= 0) lowClose(std::exchange(fd_, -1));
+  throw FileError(cannotOpen(path_, err));
+}
+
+std::string readWholeFile(const std::filesystem::path& path) {
+  FileReader reader(path);
+  std::string content;
+  content.reserve(static_cast<std::size_t>(reader.size()));
+  char chunk[64 * 1024];
+  while (const std::size_t got = reader.read(chunk, sizeof chunk)) content.append(chunk, got);
   return content;
 }
 

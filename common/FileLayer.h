@@ -1,6 +1,7 @@
 #pragma once
-// The one file layer through which the register, its backup, the settings
-// file and the code list are written: the bytes go to a temporary file in
+// The one file layer: the only code of the program that calls the system's
+// file functions. The register, its backup, the settings file and the code
+// list are written through AtomicWriter: the bytes go to a temporary file in
 // the target's directory, which is flushed, synced and then renamed over the
 // target. On any failure the target stays whole and the temporary file is
 // removed. Tests can make any step fail.
@@ -11,6 +12,8 @@
 // and synced. Room for it is claimed first where the file system can, so a
 // full disk refuses the save before the old content is touched.
 #include <cerrno>
+#include <cstddef>
+#include <cstdint>
 #include <filesystem>
 #include <functional>
 #include <stdexcept>
@@ -67,8 +70,69 @@ class AtomicWriter {
 // Writes `bytes` as the whole new content of `path` through AtomicWriter.
 void writeFileAtomically(const std::filesystem::path& path, std::string_view bytes);
 
+// A file written straight, without a temporary file: created (or emptied)
+// when opened, filled through a buffer, closed at the end. Unlike
+// AtomicWriter it leaves what it wrote on disk when an error stops it, which
+// is what the table exports promise. Every error names the file.
+class DirectWriter {
+ public:
+  // Creates or empties the file; throws FileError ("Cannot create file
+  // ...") when that is not possible.
+  explicit DirectWriter(std::filesystem::path path);
+  // Closes without reporting: an error path is already on its way.
+  ~DirectWriter();
+  DirectWriter(const DirectWriter&) = delete;
+  DirectWriter& operator=(const DirectWriter&) = delete;
+
+  void write(std::string_view bytes);
+  void write(char c) {
+    if (buffer_.size() == buffer_.capacity()) flushBuffer();
+    buffer_.push_back(c);
+  }
+  // Writes what is buffered and closes; throws FileError ("Unable to write
+  // to ...") on failure.
+  void close();
+  const std::filesystem::path& path() const { return path_; }
+
+ private:
+  void flushBuffer();
+  [[noreturn]] void fail(int err);
+
+  std::filesystem::path path_;
+  std::string buffer_;
+  int fd_ = -1;
+};
+
 // Reads a whole file; throws FileError "Cannot open file ..." on failure.
 std::string readWholeFile(const std::filesystem::path& path);
+
+// A file read a piece at a time, for a file too large to be held whole
+// beside what is made of it (the register). Every error is FileError
+// "Cannot open file ..." naming the file, as with readWholeFile.
+class FileReader {
+ public:
+  // Opens the file and learns its size; throws FileError.
+  explicit FileReader(std::filesystem::path path);
+  ~FileReader();
+  FileReader(const FileReader&) = delete;
+  FileReader& operator=(const FileReader&) = delete;
+
+  // The file's size when it was opened.
+  std::uint64_t size() const { return size_; }
+  // Up to `n` bytes from where the previous read() stopped; 0 at the end.
+  std::size_t read(char* to, std::size_t n);
+  // Up to `n` bytes from offset `at`; read() goes on where it was. 0 at or
+  // past the end.
+  std::size_t readAt(char* to, std::size_t n, std::uint64_t at);
+  const std::filesystem::path& path() const { return path_; }
+
+ private:
+  [[noreturn]] void fail(int err);
+
+  std::filesystem::path path_;
+  int fd_ = -1;
+  std::uint64_t size_ = 0;
+};
 
 // Temporary files of the layer are named ".<target name>.<random>.tmp" in the
 // target's directory; this tells such names apart.
@@ -80,8 +144,8 @@ bool isTemporaryName(const std::filesystem::path& path);
 int removeLeftoverTemporaries(const std::filesystem::path& dir);
 
 // --- fault injection (tests) ---------------------------------------------------
-// Create: making the temporary file, and opening the target when it is
-// written in place.
+// The steps of AtomicWriter. Create: making the temporary file, and opening
+// the target when it is written in place.
 enum class Step { Create, Write, Flush, Sync, Rename };
 struct Fault {
   Step step;

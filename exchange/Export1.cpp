@@ -4,8 +4,8 @@
 #include <chrono>
 #include <string>
 
+#include "FileLayer.h"
 #include "RecordStore.h"
-#include "VystupniSoubor.h"
 
 namespace vymena {
 
@@ -73,25 +73,25 @@ void zapisSlovo(std::string& out, unsigned value) {
 
 void ExportDoCSV(store::RecordStore& tabulka, bool hlavicka, bool oddelovacNaKonci, char oddelovac,
                  const std::filesystem::path& soubor, const Prubeh& prubeh) {
-  VystupniSoubor out(soubor);
+  files::DirectWriter out(soubor);
   Prochazka prochazka(tabulka);
   const int pole = tabulka.fieldCount();
   auto radek = [&](auto hodnota) {
     for (int i = 0; i < pole; ++i) {
-      if (i > 0) out.zapis(oddelovac);
-      out.zapis(hodnota(i));
+      if (i > 0) out.write(oddelovac);
+      out.write(hodnota(i));
     }
-    if (oddelovacNaKonci) out.zapis(oddelovac);
-    out.zapis(std::string_view("\r\n"));
+    if (oddelovacNaKonci) out.write(oddelovac);
+    out.write(std::string_view("\r\n"));
   };
   if (hlavicka) radek([&](int i) -> std::string_view { return tabulka.fieldName(i); });
   prochazka.kazdy(prubeh, [&] { radek([&](int i) { return tabulka.text(i); }); });
-  out.zavri();
+  out.close();
 }
 
 // --- worksheet ------------------------------------------------------------------------
 
-void ZapisBunkuXLS(VystupniSoubor& vystup, int sloupec, int radek, std::string_view text) {
+void ZapisBunkuXLS(files::DirectWriter& vystup, int sloupec, int radek, std::string_view text) {
   if (sloupec < 0 || sloupec > 0xFFFF || radek < 0 || radek > 0xFFFF)
     throw std::out_of_range("A worksheet cell lies outside 65536 rows and columns");
   if (text.size() > 0xFFFF - 8) throw std::out_of_range("A worksheet cell holds at most 65527 bytes");
@@ -104,8 +104,8 @@ void ZapisBunkuXLS(VystupniSoubor& vystup, int sloupec, int radek, std::string_v
   zapisSlovo(zaznam, static_cast<unsigned>(sloupec));
   zapisSlovo(zaznam, 0);
   zapisSlovo(zaznam, delka);
-  vystup.zapis(zaznam);
-  vystup.zapis(text);
+  vystup.write(zaznam);
+  vystup.write(text);
 }
 
 void ExportDoXLS(store::RecordStore& tabulka, bool hlavicka, const std::filesystem::path& soubor,
@@ -114,12 +114,12 @@ void ExportDoXLS(store::RecordStore& tabulka, bool hlavicka, const std::filesyst
   if (radku > kMaxRadkuXLS)
     throw PrilisMnohoRadku("Sešit pojme nejvýše 65 536 řádků včetně záhlaví, export by jich potřeboval " +
                            std::to_string(radku) + ". Soubor nebyl vytvořen.");
-  VystupniSoubor out(soubor);
+  files::DirectWriter out(soubor);
   Prochazka prochazka(tabulka);
-  out.zapis(std::string_view("\x09\x08\x08\x00\x00\x00\x10\x00\x00\x00\x00\x00", 12));
+  out.write(std::string_view("\x09\x08\x08\x00\x00\x00\x10\x00\x00\x00\x00\x00", 12));
   // The code page of the label texts (1250). Without it a reader takes its
   // own locale's code page and shows "Øeka" for "Řeka".
-  out.zapis(std::string_view("\x42\x00\x02\x00\xE2\x04", 6));
+  out.write(std::string_view("\x42\x00\x02\x00\xE2\x04", 6));
   const int pole = tabulka.fieldCount();
   int radek = 0;
   if (hlavicka) {
@@ -130,8 +130,8 @@ void ExportDoXLS(store::RecordStore& tabulka, bool hlavicka, const std::filesyst
     for (int i = 0; i < pole; ++i) ZapisBunkuXLS(out, i, radek, tabulka.text(i));
     ++radek;
   });
-  out.zapis(std::string_view("\x0A\x00\x00\x00", 4));
-  out.zavri();
+  out.write(std::string_view("\x0A\x00\x00\x00", 4));
+  out.close();
 }
 
 // --- HTML -------------------------------------------------------------------------------
@@ -163,8 +163,8 @@ void EscapujHtml(std::string_view text, Zapis&& zapis) {
   zapis(text.substr(od));
 }
 
-void zapisHtml(VystupniSoubor& out, std::string_view text) {
-  EscapujHtml(text, [&](std::string_view kus) { out.zapis(kus); });
+void zapisHtml(files::DirectWriter& out, std::string_view text) {
+  EscapujHtml(text, [&](std::string_view kus) { out.write(kus); });
 }
 
 // Whether a browser would run the address as script when it is clicked.
@@ -206,16 +206,16 @@ void ExportDoHTML(store::RecordStore& tabulka, std::string_view titulek, std::st
   const int kod = tabulka.fieldByName("kod");
   const int popis = tabulka.fieldByName("popis");
 
-  VystupniSoubor out(soubor);
+  files::DirectWriter out(soubor);
   Prochazka prochazka(tabulka);
   auto radek = [&](std::string_view text) {
-    out.zapis(text);
-    out.zapis(std::string_view("\r\n"));
+    out.write(text);
+    out.write(std::string_view("\r\n"));
   };
   auto bunka = [&](std::string_view text) {
-    out.zapis(std::string_view("    <td>"));
+    out.write(std::string_view("    <td>"));
     if (text.empty())
-      out.zapis(std::string_view("&nbsp;"));
+      out.write(std::string_view("&nbsp;"));
     else
       zapisHtml(out, text);
     radek("</td>");
@@ -225,9 +225,9 @@ void ExportDoHTML(store::RecordStore& tabulka, std::string_view titulek, std::st
   radek("<html>");
   radek("<head>");
   radek("<meta http-equiv=\"Content-Type\" content=\"text/html; charset=windows-1250\">");
-  out.zapis(std::string_view("<meta name=\"GENERATOR\" content=\""));
+  out.write(std::string_view("<meta name=\"GENERATOR\" content=\""));
   zapisHtml(out, titulek);
-  out.zapis(std::string_view(", "));
+  out.write(std::string_view(", "));
   zapisHtml(out, adresaAutora);
   radek("\">");
   radek("<title>Export datab\xE1zov\xE9 tabulky</title>");
@@ -248,9 +248,9 @@ void ExportDoHTML(store::RecordStore& tabulka, std::string_view titulek, std::st
       // A script address is shown as text: a click in the page must not run it.
       bunka(adresa);
     } else {
-      out.zapis(std::string_view("    <td><a href=\""));
+      out.write(std::string_view("    <td><a href=\""));
       zapisHtml(out, adresa);
-      out.zapis(std::string_view("\">"));
+      out.write(std::string_view("\">"));
       zapisHtml(out, adresa);
       radek("</a></td>");
     }
@@ -261,7 +261,7 @@ void ExportDoHTML(store::RecordStore& tabulka, std::string_view titulek, std::st
   radek("</table>");
   radek("</body>");
   radek("</html>");
-  out.zavri();
+  out.close();
 }
 
 }  // namespace vymena

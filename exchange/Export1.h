@@ -13,11 +13,10 @@
 #include <string>
 #include <string_view>
 
+namespace files { class DirectWriter; }
 namespace store { class RecordStore; }
 
 namespace vymena {
-
-class VystupniSoubor;
 
 // What a long walk reports. Both are called together, at most once every
 // 20 ms, never per record: `zpravy` lets the user interface process its
@@ -56,7 +55,7 @@ void ExportDoXLS(store::RecordStore& tabulka, bool hlavicka, const std::filesyst
 // Appends one label cell record: column and row from 0, the text's bytes
 // (Windows-1250) without a terminator. Throws std::out_of_range for a row,
 // column or text that the 16-bit fields cannot hold.
-void ZapisBunkuXLS(VystupniSoubor& vystup, int sloupec, int radek, std::string_view text);
+void ZapisBunkuXLS(files::DirectWriter& vystup, int sloupec, int radek, std::string_view text);
 
 // The HTML page of the address register: the four fields by name, whatever
 // the field list's order. `titulek` and `adresaAutora` make the page's

@@ -38,4 +38,9 @@ std::string lowered(std::string_view text);
 // every record.
 void lowerInto(std::string& out, std::string_view text);
 
+// Whether two texts are equal with the letters A to Z compared without
+// regard to case and every other byte as it stands: for the names and
+// keywords of the file formats (".xml", "UTF-8", "true").
+bool equalsAsciiNoCase(std::string_view a, std::string_view b);
+
 }  // namespace cp1250

@@ -7,26 +7,17 @@
 #include <filesystem>
 #include <functional>
 #include <memory>
-#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "PacketForm.h"
 #include "RecordTable.h"
+#include "StoreError.h"
 
 namespace store {
 
-// An error of the record store; what() is UTF-8 text for the error box.
-class StoreError : public std::runtime_error {
- public:
-  using std::runtime_error::runtime_error;
-};
-
 enum class StoreState { Closed, Browse, Edit, Append };
-
-// The save forms of a data packet. Default: XML when the file name's
-// extension is ".xml" (any case), binary otherwise.
-enum class PacketForm { Default, Xml, XmlUtf8, Binary };
 
 class Collator;
 

@@ -323,6 +323,61 @@ TEST_F(FileLayerTest, ReadWholeFileGivesEveryByteOrNamesTheFile) {
   }
 }
 
+// The loader reads the register in windows and looks ahead (the binary
+// form's trailer, the UTF-8 check) between them: a positioned read must not
+// move where the next window starts.
+TEST_F(FileLayerTest, AReaderReadsOnWhereItWasAfterAPositionedRead) {
+  const std::string bytes = noise(300 * 1024, 10);
+  put(target_, bytes);
+  files::FileReader reader(target_);
+  EXPECT_EQ(reader.size(), bytes.size());
+  std::string sequential;
+  std::string piece(64 * 1024, '\0');
+  for (std::uint64_t at : {bytes.size() - 12, std::uint64_t{0}, std::uint64_t{150000}, bytes.size(),
+                           bytes.size() + 10}) {
+    const std::size_t got = reader.read(piece.data(), piece.size());
+    sequential.append(piece, 0, got);
+    std::string ahead(12, '\0');
+    ahead.resize(reader.readAt(ahead.data(), ahead.size(), at));
+    EXPECT_EQ(ahead, at < bytes.size() ? bytes.substr(at, 12) : std::string()) << at;
+  }
+  while (const std::size_t got = reader.read(piece.data(), piece.size())) sequential.append(piece, 0, got);
+  EXPECT_EQ(sequential, bytes);
+}
+
+// The table exports write single characters and pieces of every size; the
+// file holds them all in order, whatever the buffer did in between.
+TEST_F(FileLayerTest, ADirectWriterWritesEveryPieceInOrder) {
+  struct Piece {
+    std::string bytes;
+    bool byCharacter = false;  // written a character at a time
+  };
+  const std::vector<std::vector<Piece>> cases = {
+      {},
+      {{"a", true}, {""}, {"bc"}},
+      {{noise(64 * 1024 - 1, 13)}, {"x", true}, {"y", true}, {noise(10, 14)}},
+      {{noise(64 * 1024, 15)}, {"x", true}, {noise(200 * 1024, 16)}, {"z"}},
+      {{std::string(70000, 'c'), true}, {noise(100, 17)}},
+  };
+  put(target_, "old content that is longer than the new one");
+  for (std::size_t i = 0; i < std::size(cases); ++i) {
+    std::string expected;
+    {
+      files::DirectWriter writer(target_);
+      for (const Piece& piece : cases[i]) {
+        if (piece.byCharacter)
+          for (char c : piece.bytes) writer.write(c);
+        else
+          writer.write(piece.bytes);
+        expected += piece.bytes;
+      }
+      writer.close();
+    }
+    EXPECT_EQ(slurp(target_), expected) << "case " << i;
+  }
+  EXPECT_EQ(namesIn(dir_), std::vector<std::string>{"Odkaznik.xml"});
+}
+
 TEST(FileLayerNames, TemporaryNamesAreToldApart) {
   const std::pair<const char*, bool> cases[] = {
       {".Odkaznik.xml.0123abcd.tmp", true}, {"/x/y/.Odkaznik.ini.ffffffff.tmp", true},

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "CodePage.h"
+#include "Crc32c.h"
 #include "FileLayer.h"
 
 namespace store {
