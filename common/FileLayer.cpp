@@ -35,11 +35,6 @@ constexpr std::size_t kDirectBufferSize = std::size_t{1} << 16;
 // calls take an unsigned int count).
 constexpr std::size_t kMaxChunk = std::size_t{1} << 30;
 
-std::string utf8(const std::filesystem::path& path) {
-  const std::u8string text = path.u8string();
-  return std::string(text.begin(), text.end());
-}
-
 // --- fault injection ------------------------------------------------------------
 struct PendingFault {
   Step step;
@@ -65,9 +60,6 @@ int enterStep(Step step) {
   return error;
 }
 
-std::filesystem::path fromUtf8(const std::string& text) {
-  return std::filesystem::path(std::u8string(text.begin(), text.end()));
-}
 
 std::string randomSuffix() {
   static std::mt19937_64 engine{std::random_device{}()};
@@ -234,6 +226,15 @@ void syncDirectory([[maybe_unused]] const std::filesystem::path& dir) {
 }
 
 }  // namespace
+
+std::string utf8(const std::filesystem::path& path) {
+  const std::u8string text = path.u8string();
+  return std::string(text.begin(), text.end());
+}
+
+std::filesystem::path fromUtf8(std::string_view text) {
+  return std::filesystem::path(std::u8string(text.begin(), text.end()));
+}
 
 std::string systemReason(int err) {
   return std::generic_category().message(err);

@@ -36,6 +36,10 @@ std::string cannotCreate(const std::filesystem::path& path, int err);
 // The system's text for an errno value.
 std::string systemReason(int err);
 
+// A path as UTF-8 text (for messages and names), and back.
+std::string utf8(const std::filesystem::path& path);
+std::filesystem::path fromUtf8(std::string_view text);
+
 class AtomicWriter {
  public:
   // Creates the temporary file; throws FileError naming `target`.

@@ -49,10 +49,6 @@ bool sameName(std::string_view a, std::string_view b) {
   return true;
 }
 
-std::string utf8(const std::filesystem::path& path) {
-  const std::u8string text = path.u8string();
-  return std::string(text.begin(), text.end());
-}
 
 // One line of the file as it was read, without its line break.
 struct Line {
@@ -159,7 +155,7 @@ bool SettingsFile::readBool(std::string_view section, std::string_view key, bool
 }
 
 void SettingsFile::writeString(std::string_view section, std::string_view key, std::string_view value) {
-  const std::string failure = "Unable to write to " + utf8(path_);
+  const std::string failure = "Unable to write to " + files::utf8(path_);
   std::string content;
   std::error_code ec;
   if (std::filesystem::exists(path_, ec)) {

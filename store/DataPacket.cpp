@@ -23,11 +23,6 @@ using packet::Sink;
 using packet::Source;
 using packet::StringSink;
 
-std::string utf8Path(const std::filesystem::path& path) {
-  const std::u8string s = path.u8string();
-  return std::string(s.begin(), s.end());
-}
-
 RecordTable readPacket(Source& src) {
   if (src.size() >= sizeof kBinarySignature &&
       std::memcmp(src.data(), kBinarySignature, sizeof kBinarySignature) == 0)
@@ -50,7 +45,7 @@ void writePacket(const RecordTable& table, Sink& sink, PacketForm form) {
 
 PacketForm resolveForm(const std::filesystem::path& path, PacketForm form) {
   if (form != PacketForm::Default) return form;
-  return cp1250::equalsAsciiNoCase(utf8Path(path.extension()), ".xml") ? PacketForm::Xml : PacketForm::Binary;
+  return cp1250::equalsAsciiNoCase(files::utf8(path.extension()), ".xml") ? PacketForm::Xml : PacketForm::Binary;
 }
 
 RecordTable parsePacket(std::string_view bytes) {
@@ -63,7 +58,7 @@ RecordTable loadPacket(const std::filesystem::path& path) {
   try {
     return readPacket(src);
   } catch (const StoreError& e) {
-    throw StoreError("Cannot load file \"" + utf8Path(path) + "\". " + e.what());
+    throw StoreError("Cannot load file \"" + files::utf8(path) + "\". " + e.what());
   }
 }
 
