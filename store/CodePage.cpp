@@ -224,6 +224,13 @@ void lowerInPlace(std::string& text) {
   for (char& ch : text) ch = static_cast<char>(kLower[static_cast<unsigned char>(ch)]);
 }
 
+bool equalsNoCase(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i)
+    if (kLower[static_cast<unsigned char>(a[i])] != kLower[static_cast<unsigned char>(b[i])]) return false;
+  return true;
+}
+
 void lowerInto(std::string& out, std::string_view text) {
   out.resize(text.size());
   for (std::size_t i = 0; i < text.size(); ++i) out[i] = static_cast<char>(kLower[static_cast<unsigned char>(text[i])]);

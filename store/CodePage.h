@@ -42,5 +42,8 @@ void lowerInto(std::string& out, std::string_view text);
 // regard to case and every other byte as it stands: for the names and
 // keywords of the file formats (".xml", "UTF-8", "true").
 bool equalsAsciiNoCase(std::string_view a, std::string_view b);
+// Whether two texts are equal letters in any case, by the code page's
+// lower-casing (Č and č alike).
+bool equalsNoCase(std::string_view a, std::string_view b);
 
 }  // namespace cp1250

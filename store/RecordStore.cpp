@@ -403,14 +403,8 @@ void RecordStore::moveField(int from, int to) {
 }
 
 int RecordStore::findField(std::string_view name) const {
-  for (std::size_t pos = 0; pos < fieldList_.size(); ++pos) {
-    const std::string& candidate = table_.defs()[fieldList_[pos]].name;
-    if (candidate.size() != name.size()) continue;
-    bool same = true;
-    for (std::size_t i = 0; i < name.size() && same; ++i)
-      same = cp1250::lower(static_cast<unsigned char>(candidate[i])) == cp1250::lower(static_cast<unsigned char>(name[i]));
-    if (same) return static_cast<int>(pos);
-  }
+  for (std::size_t pos = 0; pos < fieldList_.size(); ++pos)
+    if (cp1250::equalsNoCase(table_.defs()[fieldList_[pos]].name, name)) return static_cast<int>(pos);
   return -1;
 }
 
