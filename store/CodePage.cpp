@@ -78,23 +78,6 @@ std::array<Utf8Of, 256> makeUtf8Table() {
   return t;
 }
 
-constexpr std::array<unsigned char, 256> makeLowerTable() {
-  std::array<unsigned char, 256> t{};
-  for (int b = 0; b < 256; ++b) t[b] = static_cast<unsigned char>(b);
-  for (int b = 'A'; b <= 'Z'; ++b) t[b] = static_cast<unsigned char>(b + 0x20);
-  // Š Ś Ť Ž Ź sit 0x10 below their small letters.
-  for (int b : {0x8A, 0x8C, 0x8D, 0x8E, 0x8F}) t[b] = static_cast<unsigned char>(b + 0x10);
-  t[0xA3] = 0xB3;  // Ł
-  t[0xA5] = 0xB9;  // Ą
-  t[0xAA] = 0xBA;  // Ş
-  t[0xAF] = 0xBF;  // Ż
-  t[0xBC] = 0xBE;  // Ľ
-  for (int b = 0xC0; b <= 0xDE; ++b)
-    if (b != 0xD7) t[b] = static_cast<unsigned char>(b + 0x20);  // 0xD7 is the multiplication sign
-  return t;
-}
-
-constexpr std::array<unsigned char, 256> kLower = makeLowerTable();
 
 // One step of UTF-8 decoding. Returns the number of bytes taken (at least
 // one) and sets `cp`, or sets `ok` false for a malformed sequence; the bytes
@@ -218,23 +201,19 @@ bool isValidUtf8(std::string_view bytes) {
   return true;
 }
 
-unsigned char lower(unsigned char c) { return kLower[c]; }
+unsigned char lower(unsigned char c) { return detail::kLower[c]; }
 
 void lowerInPlace(std::string& text) {
-  for (char& ch : text) ch = static_cast<char>(kLower[static_cast<unsigned char>(ch)]);
+  for (char& ch : text) ch = static_cast<char>(detail::kLower[static_cast<unsigned char>(ch)]);
 }
 
 bool equalsNoCase(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;
   for (std::size_t i = 0; i < a.size(); ++i)
-    if (kLower[static_cast<unsigned char>(a[i])] != kLower[static_cast<unsigned char>(b[i])]) return false;
+    if (detail::kLower[static_cast<unsigned char>(a[i])] != detail::kLower[static_cast<unsigned char>(b[i])]) return false;
   return true;
 }
 
-void lowerInto(std::string& out, std::string_view text) {
-  out.resize(text.size());
-  for (std::size_t i = 0; i < text.size(); ++i) out[i] = static_cast<char>(kLower[static_cast<unsigned char>(text[i])]);
-}
 
 std::string lowered(std::string_view text) {
   std::string out(text);

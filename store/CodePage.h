@@ -2,6 +2,7 @@
 // The Windows-1250 code page: every text of the register is held and written
 // as Windows-1250 bytes; conversions to UTF-8 happen only at the edges
 // (the UTF-8 packet form, the widgets, the clipboard).
+#include <array>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -36,7 +37,7 @@ void lowerInPlace(std::string& text);
 std::string lowered(std::string_view text);
 // `text` lower-cased into `out`, whose memory is reused: for walks over
 // every record.
-void lowerInto(std::string& out, std::string_view text);
+inline void lowerInto(std::string& out, std::string_view text);
 
 // Whether two texts are equal with the letters A to Z compared without
 // regard to case and every other byte as it stands: for the names and
@@ -45,5 +46,35 @@ bool equalsAsciiNoCase(std::string_view a, std::string_view b);
 // Whether two texts are equal letters in any case, by the code page's
 // lower-casing (Č and č alike).
 bool equalsNoCase(std::string_view a, std::string_view b);
+
+namespace detail {
+
+constexpr std::array<unsigned char, 256> makeLowerTable() {
+  std::array<unsigned char, 256> t{};
+  for (int b = 0; b < 256; ++b) t[b] = static_cast<unsigned char>(b);
+  for (int b = 'A'; b <= 'Z'; ++b) t[b] = static_cast<unsigned char>(b + 0x20);
+  // Š Ś Ť Ž Ź sit 0x10 below their small letters.
+  for (int b : {0x8A, 0x8C, 0x8D, 0x8E, 0x8F}) t[b] = static_cast<unsigned char>(b + 0x10);
+  t[0xA3] = 0xB3;  // Ł
+  t[0xA5] = 0xB9;  // Ą
+  t[0xAA] = 0xBA;  // Ş
+  t[0xAF] = 0xBF;  // Ż
+  t[0xBC] = 0xBE;  // Ľ
+  for (int b = 0xC0; b <= 0xDE; ++b)
+    if (b != 0xD7) t[b] = static_cast<unsigned char>(b + 0x20);  // 0xD7 is the multiplication sign
+  return t;
+}
+
+// The lower-casing as a table, in the header so that walks over every
+// record inline it.
+inline constexpr std::array<unsigned char, 256> kLower = makeLowerTable();
+
+}  // namespace detail
+
+inline void lowerInto(std::string& out, std::string_view text) {
+  out.resize(text.size());
+  for (std::size_t i = 0; i < text.size(); ++i)
+    out[i] = static_cast<char>(detail::kLower[static_cast<unsigned char>(text[i])]);
+}
 
 }  // namespace cp1250
