@@ -47,7 +47,7 @@ void TStranaNahledu::paintEvent(QPaintEvent*) {
 }
 
 TNahledSestavy::TNahledSestavy(TOknaSestavy& okna, TSestava& sestava, PripravenaSestava pripravena, QWidget* parent)
-    : QDialog(parent), okna_(okna), sestava_(sestava), pripravena_(std::move(pripravena)) {
+    : QDialog(parent), okna_(okna), sestava_(sestava), list_(sestava.sablona().stranka), pripravena_(std::move(pripravena)) {
   setObjectName(QStringLiteral("TNahledSestavy"));
   setWindowTitle(QStringLiteral("Náhled sestavy - %1").arg(pripravena_.nazev));
   setWindowFlag(Qt::WindowMaximizeButtonHint);
@@ -188,7 +188,7 @@ void TNahledSestavy::Tl_TiskClick() { okna_.Tiskni(sestava_, this); }
 void TNahledSestavy::Tl_VzhledClick() {
   QPrinter& tiskarna = okna_.Tiskarna();
   tiskarna.setPageLayout(RozvrzeniListu(pripravena_));
-  const auto& st = sestava_.sablona().stranka;
+  const Stranka& st = list_;
   tiskarna.setPageMargins(QMarginsF(st.levy, st.horni, st.pravy, st.dolni), QPageLayout::Millimeter);
   QPageSetupDialog dialog(&tiskarna, this);
   if (dialog.exec() != QDialog::Accepted) return;
@@ -196,7 +196,7 @@ void TNahledSestavy::Tl_VzhledClick() {
 }
 
 void TNahledSestavy::ZmenList(const QPageLayout& rozvrzeni) {
-  auto& st = sestava_.sablona().stranka;
+  const Stranka& st = list_;
   const QSizeF velikost = rozvrzeni.pageSize().size(QPageSize::Millimeter);
   const QMarginsF okraje = rozvrzeni.margins(QPageLayout::Millimeter);
   Stranka nova = st;
@@ -206,17 +206,18 @@ void TNahledSestavy::ZmenList(const QPageLayout& rozvrzeni) {
   nova.levy = okraje.left(), nova.horni = okraje.top(), nova.pravy = okraje.right(), nova.dolni = okraje.bottom();
   if (nova.sirkaTisku() <= 0 || nova.horni + nova.dolni >= nova.vyskaListu())
     throw ChybaSablony("Okraje stránky jsou větší než stránka");
-  st = nova;
+  list_ = nova;
   pripravZnovu();
 }
 
 void TNahledSestavy::Tl_UpravitClick() {
-  okna_.Navrh(sestava_, this);
+  // What the designer saved is the template's sheet from now on.
+  if (okna_.Navrh(sestava_, this)) list_ = sestava_.sablona().stranka;
   pripravZnovu();
 }
 
 void TNahledSestavy::pripravZnovu() {
-  pripravena_ = okna_.Priprav(sestava_);
+  pripravena_ = okna_.Priprav(sestava_, list_);
   strana_->nalezena = nullptr;
   hledanaPolozka_ = -1;
   setWindowTitle(QStringLiteral("Náhled sestavy - %1").arg(pripravena_.nazev));

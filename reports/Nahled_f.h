@@ -56,7 +56,8 @@ class TNahledSestavy : public QDialog {
   void Tl_UpravitClick();
   // Asks for the file through the save dialog, then writes export `druh`.
   void Exportuj(int druh);
-  // Lays the report out again on a new sheet (page setup) and prepares it anew.
+  // Lays the report out again on a new sheet (page setup) and prepares it
+  // anew; the template keeps its own sheet.
   void ZmenList(const QPageLayout& rozvrzeni);
 
   QLabel* La_Strana = nullptr;
@@ -69,6 +70,9 @@ class TNahledSestavy : public QDialog {
 
   TOknaSestavy& okna_;
   TSestava& sestava_;
+  // The sheet this preview lays the report out on: the template's, until
+  // the page setup changes it for this preview only.
+  Stranka list_;
   PripravenaSestava pripravena_;
   QScrollArea* plocha_ = nullptr;
   TStranaNahledu* strana_ = nullptr;

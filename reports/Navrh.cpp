@@ -129,8 +129,24 @@ void PouzijNavrh(Sablona& s, const Navrh& n) {
     if (g != s.pasma.end()) s.pasma.erase(g);
   } else if (g != s.pasma.end()) {
     const QString stary = OdkazNaPole(g->skupina);
+    const QString novy = OdkazNaPole(n.skupina);
+    // The label before the field ("Kód: [...]") names the field too: it
+    // takes the new field's column title, or its name.
+    QString titulek = n.skupina;
+    for (const auto& c : n.sloupce)
+      if (c.pole == n.skupina && !c.nadpis.isEmpty()) titulek = c.nadpis;
+    const bool jinePole = g->skupina != n.skupina;
     g->skupina = n.skupina;
-    for (auto& o : g->objekty) o.text.replace(stary, OdkazNaPole(n.skupina));
+    for (auto& o : g->objekty) {
+      const qsizetype kde = o.text.indexOf(stary);
+      if (kde < 0) continue;
+      if (jinePole) {
+        const qsizetype dvojtecka = o.text.lastIndexOf(QStringLiteral(": "), kde);
+        if (dvojtecka >= 0 && dvojtecka + 2 == kde && !o.text.left(dvojtecka).contains(QLatin1Char('[')))
+          o.text.replace(0, dvojtecka, titulek);
+      }
+      o.text.replace(stary, novy);
+    }
     if (g->objekty.empty()) {
       TextovyObjekt o;
       o.sirka = sirka, o.vyska = 6, o.velikost = 10, o.tucne = true, o.text = OdkazNaPole(n.skupina);

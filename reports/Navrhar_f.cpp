@@ -14,6 +14,8 @@
 #include <QVBoxLayout>
 #include <filesystem>
 
+#include "CodePage.h"
+#include "FileLayer.h"
 #include "KlavesyDialogu.h"
 #include "RecordStore.h"
 #include "Seam.h"
@@ -177,9 +179,28 @@ void TNavrharSestav::presun(int o) {
 void TNavrharSestav::Tl_NahoruClick() { presun(-1); }
 void TNavrharSestav::Tl_DoluClick() { presun(+1); }
 
-void TNavrharSestav::uloz(const fs::path& soubor) {
+// Whether a template of `adresar` other than `krome` is listed under the
+// report name `nazev` (as the catalogue lists names: raw, as written).
+static bool JmenoSestavyObsazeno(const fs::path& adresar, const QString& nazev, const fs::path& krome) {
+  const QString surovy = zAnsi(ZnackovyText(nazev, Ridici::Odkazy));
+  std::error_code chyba;
+  for (fs::directory_iterator it(adresar, chyba), konec; !chyba && it != konec; it.increment(chyba)) {
+    const fs::path& p = it->path();
+    if (!cp1250::equalsAsciiNoCase(files::utf8(p.extension()), ".ses") || p.filename() == krome.filename()) continue;
+    try {
+      if (CtiSurovyNazev(files::readWholeFile(p)) == surovy) return true;
+    } catch (const std::exception&) {
+      // An unreadable file lists no name.
+    }
+  }
+  return false;
+}
+
+void TNavrharSestav::uloz(const fs::path& soubor, const QString* nazev) {
   Sablona nova = sestava_.sablona();
-  PouzijNavrh(nova, Formular());
+  Navrh n = Formular();
+  if (nazev) n.nazev = *nazev;
+  PouzijNavrh(nova, n);
   sestava_.Uloz(nova, soubor);
   ulozeno_ = true;
   accept();
@@ -211,7 +232,23 @@ void TNavrharSestav::Tl_UlozitJakoClick() {
                   QStringLiteral("Soubor %1 již existuje. Chcete jej přepsat?").arg(jmeno),
                   DruhDotazu::AnoNeVarovani) != QMessageBox::Yes)
     return;
-  uloz(soubor);
+
+  // The copy's own report name: the catalogue lists reports by name, and two
+  // of one name cannot be told apart there.
+  seam::InputRequest dotazNazev{QStringLiteral("Uložit sestavu jako"), QStringLiteral("Název nové sestavy:"),
+                                Ed_Nazev->text() + QStringLiteral(" (kopie)"), 255};
+  const auto nazev = seam::interaction().input(this, dotazNazev);
+  if (!nazev) return;
+  const QString novy = nazev->trimmed();
+  if (novy.isEmpty()) {
+    ZobrazZpravu(QStringLiteral("Sestava musí mít název."));
+    return;
+  }
+  if (JmenoSestavyObsazeno(adresar, novy, soubor)) {
+    ZobrazZpravu(QStringLiteral("Sestava s názvem \"%1\" již existuje. Zvolte jiný název.").arg(novy));
+    return;
+  }
+  uloz(soubor, &novy);
 }
 
 }  // namespace sestavy

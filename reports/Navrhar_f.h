@@ -47,7 +47,9 @@ class TNavrharSestav : public QDialog {
  private:
   void pridejRadek(const Sloupec& c);
   void presun(int o);
-  void uloz(const std::filesystem::path& soubor);
+  // Saves the design to `soubor`, under the report name `nazev` when one is
+  // given (a copy), and closes.
+  void uloz(const std::filesystem::path& soubor, const QString* nazev = nullptr);
 
   TSestava& sestava_;
   QStringList pole_;

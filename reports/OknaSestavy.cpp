@@ -20,6 +20,11 @@ PripravenaSestava TOknaSestavy::Priprav(const TSestava& sestava) {
   return sestava.Priprav();
 }
 
+PripravenaSestava TOknaSestavy::Priprav(const TSestava& sestava, const Stranka& list) {
+  KurzorCekani kurzor;
+  return sestava.Priprav(list);
+}
+
 QPrinter& TOknaSestavy::Tiskarna() {
   // The default printer stands for "Předvolená".
   if (!tiskarna_) tiskarna_ = std::make_unique<QPrinter>(QPrinterInfo::defaultPrinter(), QPrinter::HighResolution);

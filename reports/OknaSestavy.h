@@ -20,8 +20,10 @@ class TOknaSestavy final : public OknaSestavy {
   void Nahled(TSestava& sestava, QWidget* parent) override;
   bool Navrh(TSestava& sestava, QWidget* parent) override;
 
-  // Prepares the report with the busy cursor showing.
+  // Prepares the report with the busy cursor showing, on the template's
+  // sheet or on `list`.
   PripravenaSestava Priprav(const TSestava& sestava);
+  PripravenaSestava Priprav(const TSestava& sestava, const Stranka& list);
   // The printer: the default one, its page set to the template's sheet.
   QPrinter& Tiskarna();
   // Prints pages od..do_ (0-based) of a prepared report on the printer.

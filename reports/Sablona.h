@@ -70,6 +70,7 @@ struct Stranka {
   double sirkaListu() const { return naSirku ? vyska : sirka; }
   double vyskaListu() const { return naSirku ? sirka : vyska; }
   double sirkaTisku() const { return sirkaListu() - levy - pravy; }
+  friend bool operator==(const Stranka&, const Stranka&) = default;
 };
 
 struct Sablona {

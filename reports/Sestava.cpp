@@ -22,9 +22,14 @@ fs::path TSestava::AdresarSablon() const {
   return soubor_.parent_path();
 }
 
-PripravenaSestava TSestava::Priprav() const {
+PripravenaSestava TSestava::Priprav() const { return Priprav(sablona_.stranka); }
+
+PripravenaSestava TSestava::Priprav(const Stranka& list) const {
   if (!DataSet || !DataSet->data) throw ChybaSablony("Sestava nemá připojený zdroj dat SestavaData1");
-  return sestavy::Priprav(sablona_, *DataSet->data);
+  if (list == sablona_.stranka) return sestavy::Priprav(sablona_, *DataSet->data);
+  Sablona naListu = sablona_;
+  naListu.stranka = list;
+  return sestavy::Priprav(naListu, *DataSet->data);
 }
 
 OknaSestavy& TSestava::okna() const {
@@ -39,7 +44,10 @@ void TSestava::Nahled(QWidget* parent) { okna().Nahled(*this, parent); }
 bool TSestava::Navrh(QWidget* parent) { return okna().Navrh(*this, parent); }
 
 void TSestava::Uloz(const Sablona& nova, const fs::path& soubor) {
+  std::error_code chyba;
+  const bool svuj = !soubor_.empty() && (soubor == soubor_ || fs::equivalent(soubor, soubor_, chyba));
   UlozSablonu(soubor, nova);
+  if (!svuj && nacteno_) return;
   sablona_ = nova;
   soubor_ = soubor;
   nacteno_ = true;

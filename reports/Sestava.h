@@ -66,14 +66,20 @@ class TSestava {
   // settings file, or the loaded template's directory.
   std::filesystem::path AdresarSablon() const;
 
-  // Prepares the loaded template from the data link's store.
+  // Prepares the loaded template from the data link's store; with `list`,
+  // on that sheet instead of the template's own (a preview's page setup,
+  // which changes that preview only).
   PripravenaSestava Priprav() const;
+  PripravenaSestava Priprav(const Stranka& list) const;
   // The windows' operations on this report.
   void Tiskni(QWidget* parent);
   void Nahled(QWidget* parent);
   bool Navrh(QWidget* parent);
 
-  // Writes `nova` to `soubor` and makes it the loaded template.
+  // Writes `nova` to `soubor`. Over the loaded template's own file it
+  // becomes the loaded template; a copy in another file ("save as") leaves
+  // the loaded template as it was, so that the catalogue's commands go on
+  // acting on what its selection loaded.
   void Uloz(const Sablona& nova, const std::filesystem::path& soubor);
 
  private:

@@ -253,6 +253,29 @@ TEST_F(KatalogTest, EditaceOpensTheDesignerAndTheCatalogueKeepsWhatItShowed) {
   EXPECT_EQ(uzly(*otevri()), QStringList{QStringLiteral("Jiná")});
 }
 
+TEST_F(KatalogTest, AfterSaveAsTheCommandsActOnWhatTheSelectionLoaded) {
+  zapis(ses / "a.ses", sablona("Malá"));
+  auto k = otevri();
+  azJeModalni<sestavy::TNavrharSestav>([&](sestavy::TNavrharSestav* d) {
+    d->Ed_Titulek->setText(QStringLiteral("Titulek kopie"));
+    person.inputAnswers = {QStringLiteral("kopie"), QStringLiteral("Kopie")};
+    d->Tl_UlozitJako->click();
+  });
+  k->Tl_Editace->click();
+  EXPECT_EQ(sestavy::NactiSablonu(ses / "kopie.ses").nazev, QStringLiteral("Kopie"));
+  EXPECT_EQ(k->La_Soubor->text(), QStringLiteral("a.ses"));
+  // Náhled shows the selected template, not the copy.
+  QStringList texty;
+  azJeModalni<sestavy::TNahledSestavy>([&](sestavy::TNahledSestavy* n) {
+    for (const auto& p : n->Pripravena().strany[0].polozky) texty << p.text;
+    n->reject();
+  });
+  k->Tl_Nahled->click();
+  EXPECT_TRUE(texty.contains(QStringLiteral("Titulek sestavy")));
+  EXPECT_FALSE(texty.contains(QStringLiteral("Titulek kopie")));
+  EXPECT_EQ(uzly(*otevri()), (QStringList{QStringLiteral("Malá"), QStringLiteral("Kopie")}));
+}
+
 TEST_F(KatalogTest, OpensOnTiskAndEnterPressesOnlyAFocusedButton) {
   // With a template the first button takes the focus; without one the
   // three are disabled and Storno takes it.

@@ -131,17 +131,29 @@ TEST_F(NavrharTest, SaveAsANewFileInSesAndRefusals) {
   EXPECT_EQ(NactiSablonu(dir / "Ses" / "mala.ses").nazev, QStringLiteral("Malá sestava"));
   {
     TNavrharSestav d(sestava);
-    d.Ed_Nazev->setText(QStringLiteral("Kopie"));
-    person.inputAnswers = {QStringLiteral("../ven"), QStringLiteral("kopie")};
+    d.Ed_Titulek->setText(QStringLiteral("Titulek kopie"));
+    person.inputAnswers = {QStringLiteral("../ven"), QStringLiteral("kopie"), QStringLiteral("Malá sestava"),
+                           QStringLiteral("kopie"), QStringLiteral("Kopie")};
     d.Tl_UlozitJakoClick();
     EXPECT_EQ(person.texts().back(), QStringLiteral("Jméno souboru \"../ven\" není platné."));
+    EXPECT_FALSE(d.Ulozeno());
+    // The copy asks for its own report name, and not one already listed.
+    d.Tl_UlozitJakoClick();
+    EXPECT_EQ(person.inputs.back().prompt, QStringLiteral("Název nové sestavy:"));
+    EXPECT_EQ(person.inputs.back().text, QStringLiteral("Malá sestava (kopie)"));
+    EXPECT_EQ(person.texts().back(), QStringLiteral("Sestava s názvem \"Malá sestava\" již existuje. Zvolte jiný název."));
     EXPECT_FALSE(d.Ulozeno());
     d.Tl_UlozitJakoClick();
     EXPECT_TRUE(d.Ulozeno());
   }
   EXPECT_EQ(NactiSablonu(dir / "Ses" / "kopie.ses").nazev, QStringLiteral("Kopie"));
+  EXPECT_EQ(NactiSablonu(dir / "Ses" / "kopie.ses").pasma[0].objekty[0].text, QStringLiteral("Titulek kopie"));
   EXPECT_EQ(NactiSablonu(dir / "Ses" / "mala.ses").nazev, QStringLiteral("Malá sestava"));
-  EXPECT_EQ(sestava.Soubor(), dir / "Ses" / "kopie.ses");
+  // The report goes on with the template it had loaded: the catalogue's
+  // selection still says what its commands act on.
+  EXPECT_EQ(sestava.Soubor(), dir / "Ses" / "mala.ses");
+  EXPECT_EQ(sestava.Nazev(), QStringLiteral("Malá sestava"));
+  EXPECT_EQ(sestava.sablona().pasma[0].objekty[0].text, QStringLiteral("Titulek sestavy"));
   // An existing file is overwritten only after Yes.
   TNavrharSestav d(sestava);
   d.Ed_Nazev->setText(QStringLiteral("Přepsáno"));
@@ -189,10 +201,42 @@ TEST_F(NavrharTest, PreviewNavigationZoomFindAndExport) {
 }
 
 TEST_F(NavrharTest, PageSetupLaysTheReportOutAgain) {
-  TNahledSestavy n(okna, sestava, sestava.Priprav());
-  n.ZmenList(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(10, 10, 10, 10)));
-  EXPECT_EQ(n.Pripravena().strany.size(), 1u);
-  EXPECT_EQ(n.Pripravena().vyska, 297);
+  const std::string soubor = files::readWholeFile(dir / "Ses" / "mala.ses");
+  const Stranka puvodni = sestava.sablona().stranka;
+  {
+    TNahledSestavy n(okna, sestava, sestava.Priprav());
+    n.ZmenList(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Landscape, QMarginsF(10, 10, 10, 10)));
+    EXPECT_EQ(n.Pripravena().strany.size(), 1u);
+    EXPECT_EQ(n.Pripravena().sirka, 297);
+    EXPECT_EQ(n.Pripravena().vyska, 210);
+  }
+  // That preview only: the template, its file and the next preview keep
+  // the template's own sheet.
+  EXPECT_TRUE(sestava.sablona().stranka == puvodni);
+  EXPECT_EQ(files::readWholeFile(dir / "Ses" / "mala.ses"), soubor);
+  TNahledSestavy dalsi(okna, sestava, sestava.Priprav());
+  EXPECT_EQ(dalsi.Pripravena().sirka, 150);
+  EXPECT_EQ(dalsi.Pripravena().vyska, 100);
+  // A designer opened over the changed preview saves the template's sheet.
+  TNavrharSestav d(sestava);
+  d.Tl_UlozitClick();
+  EXPECT_FALSE(NactiSablonu(dir / "Ses" / "mala.ses").stranka.naSirku);
+}
+
+TEST_F(NavrharTest, AGroupChangeRelabelsTheGroupHeader) {
+  Sablona s = pomoc::malaSablona(true);
+  Navrh n = NavrhZeSablony(s);
+  n.sloupce[0].pole = QStringLiteral("Nazev");
+  n.sloupce[0].nadpis = QStringLiteral("Název");
+  n.skupina = QStringLiteral("Nazev");
+  PouzijNavrh(s, n);
+  const Pasmo* g = s.pasmo(DruhPasma::HlavickaSkupiny);
+  ASSERT_NE(g, nullptr);
+  EXPECT_EQ(g->objekty[0].text, QStringLiteral("Název: [SestavaData1.\"Nazev\"]"));
+  // A field without a column title: its name.
+  n.skupina = QStringLiteral("Popis");
+  PouzijNavrh(s, n);
+  EXPECT_EQ(s.pasmo(DruhPasma::HlavickaSkupiny)->objekty[0].text, QStringLiteral("Popis: [SestavaData1.\"Popis\"]"));
 }
 
 TEST_F(NavrharTest, AReportHandedNoWindowsRefusesToPrintPreviewOrDesign) {
