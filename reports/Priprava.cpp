@@ -1,6 +1,7 @@
 #include "Priprava.h"
 
 #include <QDate>
+#include <QStringList>
 #include <algorithm>
 #include <map>
 #include <optional>
@@ -70,6 +71,7 @@ class Pripravovac {
           QString klic = zAnsi(data_.text(skupina->skupina));
           if (!predchozi || *predchozi != klic) {
             if (y_ + skupina->vyska + dataPasmo->vyska > spodni_ + 1e-9) zalom();
+            zaznamenejSkupinu(*skupina);
             umisti(*skupina);
             predchozi = std::move(klic);
           }
@@ -163,6 +165,20 @@ class Pripravovac {
       }
     }
     return out;
+  }
+
+  // The group header about to be placed at y_, in the outline: its texts
+  // in reading order.
+  void zaznamenejSkupinu(const PripravenePasmo& p) {
+    std::vector<const Objekt*> objekty;
+    for (const auto& o : p.objekty) objekty.push_back(&o);
+    std::stable_sort(objekty.begin(), objekty.end(), [](const Objekt* a, const Objekt* b) {
+      return std::make_pair(a->obdelnik.top(), a->obdelnik.left()) < std::make_pair(b->obdelnik.top(), b->obdelnik.left());
+    });
+    QStringList texty;
+    for (const Objekt* o : objekty)
+      if (QString t = hodnota(*o).simplified(); !t.isEmpty()) texty << t;
+    v_.osnova.push_back({texty.join(QLatin1Char(' ')), static_cast<int>(v_.strany.size()) - 1, y_});
   }
 
   void umisti(const PripravenePasmo& p) { umistiNa(p, y_), y_ += p.vyska; }

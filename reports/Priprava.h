@@ -32,11 +32,21 @@ struct PripravenaStrana {
   std::vector<Polozka> polozky;
 };
 
+// A group header in the preview's outline: its text and where it stands.
+struct BodOsnovy {
+  QString text;
+  int strana = 0;  // 0-based
+  double y = 0;    // millimetres from the sheet's top
+};
+
 struct PripravenaSestava {
   QString nazev;
   double sirka = 210, vyska = 297;  // the sheet, millimetres
   std::vector<Styl> styly;
   std::vector<PripravenaStrana> strany;
+  // The group headers in report order; a header repeated at the top of a
+  // continuation page is listed once, where its group starts.
+  std::vector<BodOsnovy> osnova;
 
   // Texts of a page in reading order: lines top to bottom, each line's
   // texts left to right (for the text, CSV and table exports).

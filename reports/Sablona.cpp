@@ -28,7 +28,7 @@ constexpr char kPopis[] = "ReportOptions.Description";
 // A NUL byte ends the text, as everywhere in the program's text files.
 std::string_view doNul(std::string_view bytes) { return bytes.substr(0, bytes.find('\0')); }
 
-const char* const kDruhy[] = {"Titulek", "HlavickaStranky", "HlavickaSkupiny", "Data", "PatickaStranky"};
+const char* const kDruhy[] = {"Titulek", "HlavickaStranky", "HlavickaSkupiny", "Data", "PatickaStranky", "PatickaSkupiny"};
 const char* const kZarovnani[] = {"Vlevo", "Stred", "Vpravo"};
 
 [[noreturn]] void chyba(const QString& jmeno, const QString& co, qint64 radek = 0) {
@@ -131,6 +131,7 @@ Sablona CtiSablonu(std::string_view bytes, const QString& jmeno) {
       p.vyska = cislo(a, "Vyska", p.vyska, jmeno, xml);
       p.skupina = a.value(QLatin1String("Skupina")).toString();
       p.data = a.value(QLatin1String("Data")).toString();
+      p.bezHodnoty = a.value(QLatin1String("BezHodnoty")).toString();
       if (p.druh == DruhPasma::Data && p.data.isEmpty()) p.data = JmenoDat();
       s.pasma.push_back(std::move(p));
       pasmo = &s.pasma.back();
@@ -150,6 +151,7 @@ Sablona CtiSablonu(std::string_view bytes, const QString& jmeno) {
       t.kurziva = priznak(a, "Kurziva");
       t.zarovnani = vycet(a, "Zarovnani", kZarovnani, Zarovnani::Vlevo, jmeno, xml);
       t.ramecek = priznak(a, "Ramecek");
+      t.roztahovat = priznak(a, "Roztahovat");
       pasmo->objekty.push_back(std::move(t));
     }
   }
@@ -232,6 +234,7 @@ std::string ZapisSablonu(const Sablona& s) {
     o += std::string("  <Pasmo Druh=\"") + kDruhy[static_cast<int>(p.druh)] + "\" Vyska=\"" + cislo(p.vyska) + '"';
     if (!p.skupina.isEmpty()) o += " Skupina=\"" + atribut(p.skupina) + '"';
     if (!p.data.isEmpty()) o += " Data=\"" + atribut(p.data) + '"';
+    if (!p.bezHodnoty.isEmpty()) o += " BezHodnoty=\"" + atribut(p.bezHodnoty) + '"';
     o += ">\r\n";
     for (const auto& t : p.objekty) {
       o += "    <Text X=\"" + cislo(t.x) + "\" Y=\"" + cislo(t.y) + "\" Sirka=\"" + cislo(t.sirka) + "\" Vyska=\"" +
@@ -240,6 +243,7 @@ std::string ZapisSablonu(const Sablona& s) {
       if (t.kurziva) o += " Kurziva=\"1\"";
       if (t.zarovnani != Zarovnani::Vlevo) o += std::string(" Zarovnani=\"") + kZarovnani[int(t.zarovnani)] + '"';
       if (t.ramecek) o += " Ramecek=\"1\"";
+      if (t.roztahovat) o += " Roztahovat=\"1\"";
       o += " Text=\"" + atribut(t.text) + "\"/>\r\n";
     }
     o += "  </Pasmo>\r\n";

@@ -10,13 +10,31 @@
 //     <Pasmo Druh="Titulek" Vyska="12">
 //       <Text X="0" Y="0" Sirka="190" Vyska="10" Pismo="Arial" Velikost="14" Tucne="1" Text="..."/>
 //     </Pasmo>
-//     <Pasmo Druh="HlavickaSkupiny" Vyska="7" Skupina="Kod">...</Pasmo>
-//     <Pasmo Druh="Data" Vyska="5" Data="SestavaData1">...</Pasmo>
+//     <Pasmo Druh="HlavickaSkupiny" Vyska="7" Skupina="Kod" BezHodnoty="(bez kódu)">...</Pasmo>
+//     <Pasmo Druh="Data" Vyska="5" Data="SestavaData1">
+//       <Text X="0" Y="0" Sirka="60" Vyska="5" Pismo="Arial" Velikost="8" Roztahovat="1" Text="..."/>
+//     </Pasmo>
+//     <Pasmo Druh="PatickaSkupiny" Vyska="6">...</Pasmo>
 //     ...
 //   </Sestava>
 //
 // Lengths are millimetres. A text may hold [SestavaData1."Nazev"] (a field of
-// the data link), [Page], [TotalPages] and [Date].
+// the data link), [Page], [TotalPages], [Date] and [Count]: the records of
+// the group in the group's header and footer, of the whole report elsewhere.
+//
+// A text is set in lines as its box holds them; a text longer than its box
+// ends with "…". A text with Roztahovat="1" stretches instead: its box grows
+// downwards to hold every line, and its band grows with the tallest such box
+// (not in the page footer, whose place is fixed). A band that does not fit
+// on the page goes to the next one; a band taller than a whole page is cut
+// at the page's end.
+//
+// A group header (HlavickaSkupiny) orders the report's records by its field
+// Skupina, in the order a sort by that field gives, each group's records in
+// the order of the view; it opens every group and is repeated at the top of
+// a page the group continues on. The group footer (PatickaSkupiny) closes
+// every group; without a group header it is not printed. In both, the group
+// field's empty value is printed as the header's BezHodnoty when it has one.
 #include <QString>
 #include <QStringList>
 #include <filesystem>
@@ -50,16 +68,18 @@ struct TextovyObjekt {
   bool kurziva = false;
   Zarovnani zarovnani = Zarovnani::Vlevo;
   bool ramecek = false;
+  bool roztahovat = false;  // grows downwards to hold its text
 };
 
-enum class DruhPasma { Titulek, HlavickaStranky, HlavickaSkupiny, Data, PatickaStranky };
+enum class DruhPasma { Titulek, HlavickaStranky, HlavickaSkupiny, Data, PatickaStranky, PatickaSkupiny };
 
 struct Pasmo {
   DruhPasma druh = DruhPasma::Data;
   double vyska = 5;
-  QString skupina;  // group header: the field whose change starts a group
+  QString skupina;  // group header: the field the records are grouped by
   QString data;     // master data: the data link's name
   std::vector<TextovyObjekt> objekty;
+  QString bezHodnoty;  // group header: printed for the group field's empty value
 };
 
 struct Stranka {

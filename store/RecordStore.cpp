@@ -699,6 +699,8 @@ void RecordStore::setSortLocale(std::string locale) {
   }
 }
 
+const Collator& RecordStore::collator() const { return impl_->theCollator(); }
+
 void RecordStore::setFilterPredicate(std::function<bool()> predicate) { impl_->predicate = std::move(predicate); }
 
 void RecordStore::setContainsFilter(int listPos, std::string needle) {

@@ -108,6 +108,9 @@ class RecordStore {
   // The locale whose linguistic order sorts the texts; empty: the user's
   // locale (Czech when that is C or POSIX). A sorted view is sorted again.
   void setSortLocale(std::string locale);
+  // The comparison that orders a sorted view, for a walk that orders the
+  // view's records on its own (a report's groups).
+  const Collator& collator() const;
 
   // --- bookmarks -----------------------------------------------------------------
   // A bookmark names a record, not a position; it holds nothing that needs
