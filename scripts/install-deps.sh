@@ -10,6 +10,7 @@ packages=(
   xdg-utils
   clang libclang-rt-14-dev
   xvfb openbox xdotool xclip x11-utils
+  libgif-dev libcurl4-openssl-dev qtkeychain-qt6-dev python3-aiosmtpd
 )
 missing=()
 for p in "${packages[@]}"; do
