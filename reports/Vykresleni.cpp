@@ -6,6 +6,14 @@
 
 namespace sestavy {
 
+QFont PismoStylu(const Styl& st, double zvetseni) {
+  QFont f(st.pismo);
+  f.setPointSizeF(std::max(0.5, st.velikost * zvetseni));
+  f.setBold(st.tucne);
+  f.setItalic(st.kurziva);
+  return f;
+}
+
 void VykresliStranu(QPainter& painter, const PripravenaSestava& s, int strana, double bodyNaMm,
                     const Polozka* zvyraznena) {
   const int dpi = painter.device() ? painter.device()->logicalDpiY() : 96;
@@ -15,16 +23,13 @@ void VykresliStranu(QPainter& painter, const PripravenaSestava& s, int strana, d
   std::vector<double> radek;  // line height of each style on this device
   pisma.reserve(s.styly.size());
   for (const auto& st : s.styly) {
-    QFont f(st.pismo);
-    f.setPointSizeF(std::max(0.5, st.velikost * zvetseni));
-    f.setBold(st.tucne);
-    f.setItalic(st.kurziva);
-    pisma.push_back(f);
-    radek.push_back(painter.device() ? QFontMetricsF(f, painter.device()).height() : f.pointSizeF());
+    pisma.push_back(PismoStylu(st, zvetseni));
+    radek.push_back(painter.device() ? QFontMetricsF(pisma.back(), painter.device()).height()
+                                     : pisma.back().pointSizeF());
   }
   painter.save();
-  painter.setPen(QPen(Qt::black, std::max(1.0, 0.2 * bodyNaMm)));
-  const double odsazeni = 0.5 * bodyNaMm;  // text keeps off its frame
+  painter.setPen(QPen(Qt::black, std::max(1.0, kSirkaRamecku * bodyNaMm)));
+  const double odsazeni = kOdsazeniTextu * bodyNaMm;
   int aktualni = -1;
   for (const auto& p : s.strany.at(strana).polozky) {
     const QRectF r(p.obdelnik.left() * bodyNaMm, p.obdelnik.top() * bodyNaMm, p.obdelnik.width() * bodyNaMm,
@@ -34,9 +39,8 @@ void VykresliStranu(QPainter& painter, const PripravenaSestava& s, int strana, d
     if (st.ramecek) painter.drawRect(r);
     if (p.text.isEmpty()) continue;
     if (p.styl != aktualni) painter.setFont(pisma[p.styl]), aktualni = p.styl;
-    // A text wraps only where its box holds two lines; in a one-line box
-    // (a row of a list) it stays on its line and is cut at the box's end.
-    int zarovnani = Qt::AlignTop | (r.height() >= 1.9 * radek[p.styl] ? Qt::TextWordWrap : Qt::TextSingleLine);
+    // A one-line box is a row of a list: its text stays on its line.
+    int zarovnani = Qt::AlignTop | (ZalamujeSe(r.height(), radek[p.styl]) ? Qt::TextWordWrap : Qt::TextSingleLine);
     zarovnani |= st.zarovnani == Zarovnani::Stred ? Qt::AlignHCenter
                  : st.zarovnani == Zarovnani::Vpravo ? Qt::AlignRight
                                                      : Qt::AlignLeft;
