@@ -206,10 +206,13 @@ std::string rtfText(const QString& t, bool radky) {
       char hex[8];
       std::snprintf(hex, sizeof hex, "\\'%02x", b);
       out += hex;
-    } else if (c <= 0xFFFF)
+    } else if (c <= 0xFFFF) {
       out += "\\u" + std::to_string(static_cast<int16_t>(c)) + '?';
-    else
-      out += '?';
+    } else {  // beyond the basic plane: its two surrogates
+      const char32_t v = c - 0x10000;
+      out += "\\u" + std::to_string(static_cast<int16_t>(0xD800 + (v >> 10))) + "?\\u" +
+             std::to_string(static_cast<int16_t>(0xDC00 + (v & 0x3FF))) + '?';
+    }
   }
   return out;
 }

@@ -96,6 +96,32 @@ TEST_F(VystupyTest, HtmlSpreadsheetAndRtfHoldTheTexts) {
   EXPECT_EQ(stran, 2u);
 }
 
+// RTF texts: the code page's letters as \'xx, the rest (a template's text
+// may hold any character) as \uN, a pair of them beyond the basic plane,
+// with "?" for older readers; RTF's own characters escaped.
+TEST(VystupRtfText, CodePageEscapesAndUnicode) {
+  const struct {
+    const char* hodnota;  // UTF-8
+    const char* rtf;
+  } pripady[] = {
+      {"Ceník ř", "Cen\\'edk \\'f8"},
+      {"α ω", "\\u945? \\u969?"},
+      {"{a}\\b", "\\{a\\}\\\\b"},
+      {"\xF0\x9F\x98\x80", "\\u-10179?\\u-8704?"},
+  };
+  QTemporaryDir tmp;
+  const fs::path dir{tmp.path().toStdString()};
+  for (const auto& p : pripady) {
+    SCOPED_TRACE(p.hodnota);
+    store::RecordStore data;
+    pomoc::napln(data, 0);
+    Sablona sablona = pomoc::malaSablona();
+    sablona.pasma[0].objekty[0].text = QString::fromUtf8(p.hodnota);
+    VystupRTF(Priprav(sablona, data), dir / "a.rtf");
+    EXPECT_NE(files::readWholeFile(dir / "a.rtf").find(std::string(" ") + p.rtf + "}\\par}"), std::string::npos);
+  }
+}
+
 TEST_F(VystupyTest, PicturesOnePerPage) {
   for (const char* f : {"BMP", "PNG", "GIF"}) {
     SCOPED_TRACE(f);
