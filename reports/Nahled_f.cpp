@@ -49,7 +49,7 @@ void TStranaNahledu::paintEvent(QPaintEvent*) {
 TNahledSestavy::TNahledSestavy(TOknaSestavy& okna, TSestava& sestava, PripravenaSestava pripravena, QWidget* parent)
     : QDialog(parent), okna_(okna), sestava_(sestava), list_(sestava.sablona().stranka), pripravena_(std::move(pripravena)) {
   setObjectName(QStringLiteral("TNahledSestavy"));
-  setWindowTitle(QStringLiteral("Náhled sestavy - %1").arg(pripravena_.nazev));
+  setWindowTitle(QStringLiteral("Náhled sestavy - %1").arg(ZkracenyText(pripravena_.nazev)));
   setWindowFlag(Qt::WindowMaximizeButtonHint);
   setAttribute(Qt::WA_DeleteOnClose, false);
   resize(900, 700);
@@ -220,7 +220,7 @@ void TNahledSestavy::pripravZnovu() {
   pripravena_ = okna_.Priprav(sestava_, list_);
   strana_->nalezena = nullptr;
   hledanaPolozka_ = -1;
-  setWindowTitle(QStringLiteral("Náhled sestavy - %1").arg(pripravena_.nazev));
+  setWindowTitle(QStringLiteral("Náhled sestavy - %1").arg(ZkracenyText(pripravena_.nazev)));
   JdiNaStranu(Strana());
 }
 

@@ -37,7 +37,8 @@ T* pojmenuj(T* w, const char* jmeno) {
 
 TNavrharSestav::TNavrharSestav(TSestava& sestava, QWidget* parent) : QDialog(parent), sestava_(sestava) {
   setObjectName(QStringLiteral("TNavrharSestav"));
-  setWindowTitle(QStringLiteral("Návrh sestavy"));
+  setWindowTitle(sestava.Nazev().isEmpty() ? QStringLiteral("Návrh sestavy")
+                                           : QStringLiteral("Návrh sestavy - %1").arg(ZkracenyText(sestava.Nazev())));
   // The fields the columns may show: those of the data link's store.
   if (sestava.DataSet && sestava.DataSet->data && sestava.DataSet->data->fieldCount() > 0) {
     const auto& data = *sestava.DataSet->data;
@@ -51,12 +52,15 @@ TNavrharSestav::TNavrharSestav(TSestava& sestava, QWidget* parent) : QDialog(par
   formular->addRow(QStringLiteral("Autor sestavy:"), Ed_Autor = pojmenuj(new QLineEdit(this), "Ed_Autor"));
   formular->addRow(QStringLiteral("Popis sestavy:"), Ed_Popis = pojmenuj(new QPlainTextEdit(this), "Ed_Popis"));
   Ed_Popis->setFixedHeight(60);
+  // As long as a template's text may be (a line edit's own limit is shorter).
+  for (QLineEdit* e : {Ed_Nazev, Ed_Autor}) e->setMaxLength(static_cast<int>(kNejdelsiText));
   auto* orientace = new QHBoxLayout;
   orientace->addWidget(Rb_NaVysku = pojmenuj(new QRadioButton(QStringLiteral("Na výšku"), this), "Rb_NaVysku"));
   orientace->addWidget(Rb_NaSirku = pojmenuj(new QRadioButton(QStringLiteral("Na šířku"), this), "Rb_NaSirku"));
   orientace->addStretch();
   formular->addRow(QStringLiteral("Orientace stránky:"), orientace);
   formular->addRow(QStringLiteral("Titulek:"), Ed_Titulek = pojmenuj(new QLineEdit(this), "Ed_Titulek"));
+  Ed_Titulek->setMaxLength(static_cast<int>(kNejdelsiText));
   CBox_Skupina = pojmenuj(new QComboBox(this), "CBox_Skupina");
   CBox_Skupina->addItem(QStringLiteral("(bez skupin)"), QString());
   for (const auto& p : pole_) CBox_Skupina->addItem(p, p);
