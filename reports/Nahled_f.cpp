@@ -1,6 +1,7 @@
 #include "Nahled_f.h"
 
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QHBoxLayout>
@@ -224,12 +225,17 @@ void TNahledSestavy::pripravZnovu() {
   JdiNaStranu(Strana());
 }
 
+QString AdresarExportu(const TSestava& sestava) {
+  if (sestava.SouborNastaveni.empty()) return QCoreApplication::applicationDirPath();
+  const settings::SettingsFile nastaveni(sestava.SouborNastaveni);
+  const QString posledni = zAnsi(nastaveni.readString("Export", "Adresar", ""));
+  return posledni.isEmpty() ? TextCesty(sestava.SouborNastaveni.parent_path()) : posledni;
+}
+
 void TNahledSestavy::Exportuj(int druh) {
   const DruhVystupu& d = DruhyVystupu().at(druh);
   settings::SettingsFile nastaveni(sestava_.SouborNastaveni);
-  QString adresar;
-  if (!sestava_.SouborNastaveni.empty())
-    adresar = zAnsi(nastaveni.readString("Export", "Adresar", ""));
+  const QString adresar = AdresarExportu(sestava_);
   QString jmeno = pripravena_.nazev.isEmpty() ? QStringLiteral("Sestava") : pripravena_.nazev;
   static const QRegularExpression zakazane(QStringLiteral("[\\\\/:*?\"<>|]"));
   jmeno.replace(zakazane, QStringLiteral("_"));

@@ -93,9 +93,19 @@ class Pripravovac {
     if (!p) return std::nullopt;
     PripravenePasmo out;
     out.vyska = p->vyska;
-    if (druh == DruhPasma::HlavickaSkupiny) out.skupina = data_.fieldByName(doAnsi(p->skupina));
+    if (druh == DruhPasma::HlavickaSkupiny) out.skupina = pole(p->skupina);
     for (const auto& t : p->objekty) out.objekty.push_back(preloz(t));
     return out;
+  }
+
+  // The field a template names; one the data link lacks is the template's
+  // error, told in the program's words.
+  int pole(const QString& nazev) const {
+    const int i = data_.findField(doAnsi(nazev));
+    if (i < 0)
+      throw ChybaSablony(
+          QStringLiteral("Pole \"%1\" nebylo nalezeno.").arg(ZkracenyText(nazev)).toStdString());
+    return i;
   }
 
   int styl(const TextovyObjekt& t) {
@@ -137,7 +147,7 @@ class Pripravovac {
         if (pole.size() >= 2 && pole.startsWith(QLatin1Char('"')) && pole.endsWith(QLatin1Char('"')))
           pole = pole.mid(1, pole.size() - 2);
         kus.druh = Kus::Pole;
-        kus.pole = data_.fieldByName(doAnsi(pole));
+        kus.pole = this->pole(pole);
       } else {
         // Not ours: stays as written.
         literal += x.mid(z, k - z + 1);

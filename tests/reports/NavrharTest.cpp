@@ -1,5 +1,7 @@
 // The report designer and the preview, driven without a person.
 #include <QComboBox>
+#include <QCoreApplication>
+#include <QDir>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -192,6 +194,8 @@ TEST_F(NavrharTest, PreviewNavigationZoomFindAndExport) {
   fs::create_directories(dir / "out");
   n.Exportuj(7);
   ASSERT_EQ(person.fileRequests.size(), 1u);
+  // The first export opens in the program directory, where Sestavy.ini is.
+  EXPECT_EQ(person.fileRequests[0].directory, QString::fromStdString(dir.string()));
   EXPECT_EQ(person.fileRequests[0].fileName, QStringLiteral("Malá sestava.csv"));
   EXPECT_TRUE(fs::exists(dir / "out" / "x.csv"));
   // The engine remembers the directory for the next export.
@@ -244,4 +248,17 @@ TEST_F(NavrharTest, AReportHandedNoWindowsRefusesToPrintPreviewOrDesign) {
   EXPECT_THROW(sestava.Tiskni(nullptr), ChybaSablony);
   EXPECT_THROW(sestava.Nahled(nullptr), ChybaSablony);
   EXPECT_THROW(sestava.Navrh(nullptr), ChybaSablony);
+}
+
+TEST_F(NavrharTest, TheExportDialogStartsInTheLastDirectoryOrTheProgramDirectory) {
+  const QString predtim = QDir::currentPath();
+  QDir::setCurrent(QDir::tempPath());  // never where the dialog opens
+  EXPECT_EQ(AdresarExportu(sestava), QString::fromStdString(dir.string()));  // no Sestavy.ini yet
+  files::writeFileAtomically(dir / "Sestavy.ini", "[Export]\r\nAdresar=/jinde/exporty\r\n");
+  EXPECT_EQ(AdresarExportu(sestava), QStringLiteral("/jinde/exporty"));
+  files::writeFileAtomically(dir / "Sestavy.ini", "[Export]\r\nAdresar=\r\n");
+  EXPECT_EQ(AdresarExportu(sestava), QString::fromStdString(dir.string()));
+  TSestava bezNastaveni;  // a report with no settings file: the running program's directory
+  EXPECT_EQ(AdresarExportu(bezNastaveni), QCoreApplication::applicationDirPath());
+  QDir::setCurrent(predtim);
 }
