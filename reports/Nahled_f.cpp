@@ -236,7 +236,7 @@ void TNahledSestavy::Exportuj(int druh) {
   const DruhVystupu& d = DruhyVystupu().at(druh);
   settings::SettingsFile nastaveni(sestava_.SouborNastaveni);
   const QString adresar = AdresarExportu(sestava_);
-  QString jmeno = pripravena_.nazev.isEmpty() ? QStringLiteral("Sestava") : pripravena_.nazev;
+  QString jmeno = pripravena_.nazev.isEmpty() ? QStringLiteral("Sestava") : ZkracenyText(pripravena_.nazev, 100);
   static const QRegularExpression zakazane(QStringLiteral("[\\\\/:*?\"<>|]"));
   jmeno.replace(zakazane, QStringLiteral("_"));
   seam::FileRequest dotaz{QStringLiteral("Export sestavy"), adresar, jmeno + QLatin1Char('.') + d.pripona,

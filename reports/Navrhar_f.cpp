@@ -107,6 +107,9 @@ TNavrharSestav::TNavrharSestav(TSestava& sestava, QWidget* parent) : QDialog(par
                                       QStringLiteral("Zarovnání"), QStringLiteral("Roztahovat"),
                                       QStringLiteral("Tučný nadpis")});
   Sloupce->horizontalHeader()->setStretchLastSection(true);
+  // Narrow enough that every column shows in the dialog's width.
+  const int sirky[kSloupcu] = {95, 110, 70, 125, 60, 50, 90, 75, 85};
+  for (int k = 0; k < kSloupcu; ++k) Sloupce->setColumnWidth(k, sirky[k]);
   Sloupce->setSelectionBehavior(QAbstractItemView::SelectRows);
   Sloupce->setSelectionMode(QAbstractItemView::SingleSelection);
   auto* tlSloupcu = new QVBoxLayout;

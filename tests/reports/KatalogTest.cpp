@@ -356,10 +356,14 @@ TEST_F(KatalogTest, LongNamesAreCutInTheListTheLabelsAndThePreviewsTitle) {
   QString titulek;
   azJeModalni<sestavy::TNahledSestavy>([&](sestavy::TNahledSestavy* n) {
     titulek = n->windowTitle();
+    n->Exportuj(7);  // cancelled: only the name offered is looked at
     n->reject();
   });
   k->Tl_Nahled->click();
   EXPECT_TRUE(titulek.startsWith(QStringLiteral("Náhled sestavy - řřř")));
+  // The export offers a file name a file system takes.
+  ASSERT_EQ(person.fileRequests.size(), 1u);
+  EXPECT_EQ(person.fileRequests[0].fileName, QString(99, QChar(u'ř')) + QStringLiteral("….csv"));
   EXPECT_EQ(titulek.size(), QStringLiteral("Náhled sestavy - ").size() + kNejdelsiTextVOkne);
   EXPECT_EQ(person.messages.size(), 1u);
 }
