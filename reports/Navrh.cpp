@@ -82,6 +82,9 @@ void PouzijNavrh(Sablona& s, const Navrh& n) {
   for (const auto& c : n.sloupce) {
     if (c.pole.isEmpty()) throw ChybaSablony("Sloupec sestavy nemá zadané pole");
     if (!(c.sirka > 0) || c.sirka > 10000) throw ChybaSablony("Šířka sloupce sestavy není platná");
+    if (c.pismo.trimmed().isEmpty()) throw ChybaSablony("Sloupec sestavy nemá zadané písmo");
+    if (!(c.velikost >= kNejmensiPismo && c.velikost <= kNejvetsiPismo))
+      throw ChybaSablony("Velikost písma sloupce sestavy není platná");
   }
   s.nazev = n.nazev;
   s.autor = n.autor;
@@ -142,9 +145,6 @@ void PouzijNavrh(Sablona& s, const Navrh& n) {
   };
   double x = 0;
   for (const auto& c : n.sloupce) {
-    if (c.pismo.trimmed().isEmpty()) throw ChybaSablony("Sloupec sestavy nemá zadané písmo");
-    if (!(c.velikost >= kNejmensiPismo && c.velikost <= kNejvetsiPismo))
-      throw ChybaSablony("Velikost písma sloupce sestavy není platná");
     TextovyObjekt o = vzorDat;
     o.x = x, o.y = stare.empty() ? 0 : vzorDat.y, o.sirka = c.sirka, o.text = OdkazNaPole(c.pole);
     o.tucne = c.tucne;
