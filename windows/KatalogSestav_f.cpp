@@ -120,7 +120,10 @@ void nastavOdstavce(QLabel* l, const QString& text) {
         zkraceno = true;
         break;
       }
-      radky << odstavec.mid(radek.textStart(), radek.textLength()).trimmed();
+      // The space a line was broken at stays off the line.
+      QString cast = odstavec.mid(radek.textStart(), radek.textLength());
+      while (!cast.isEmpty() && cast.back().isSpace()) cast.chop(1);
+      radky << cast;
     }
     rozvrzeni.endLayout();
   }
