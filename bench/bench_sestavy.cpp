@@ -58,5 +58,25 @@ int main(int argc, char** argv) {
       if (argc > 1) sestavy::VystupObrazky(s, argv[1], "PNG");
     }
   }
+
+  // Templates of 10 MB: one with a name of 10 MB (refused, its raw name
+  // listed), and one within the bounds (10 000 texts of 1 000 letters).
+  std::printf("\n| template of 10 MB | seconds | target |\n|---|---:|---:|\n");
+  const std::string obrovsky = "<Sestava ReportOptions.Name=\"" + std::string(10 << 20, '\x9e') + "\"/>";
+  const double odmitnuti = sekundy([&] {
+    try {
+      sestavy::CtiSablonu(obrovsky);
+    } catch (const sestavy::ChybaSablony&) {
+    }
+  });
+  std::printf("| read, a name of 10 MB (refused) | %.3f | < 1 |\n", odmitnuti);
+  std::printf("| raw name of 10 MB for the catalogue | %.3f | < 1 |\n",
+              sekundy([&] { sestavy::CtiSurovyNazev(obrovsky); }));
+  sestavy::Sablona velka = sablona;
+  velka.pasma.back().objekty.assign(sestavy::kNejviceObjektu - 100, sestavy::TextovyObjekt{});
+  for (auto& t : velka.pasma.back().objekty) t.text = QString(1000, QChar(u'ž'));
+  const std::string bajty = sestavy::ZapisSablonu(velka);
+  const double cteni = sekundy([&] { sestavy::CtiSablonu(bajty); });
+  std::printf("| read, %.1f MB within the bounds | %.3f | < 1 |\n", bajty.size() / 1048576.0, cteni);
   return 0;
 }

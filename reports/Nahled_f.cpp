@@ -1,6 +1,7 @@
 #include "Nahled_f.h"
 
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QRegularExpression>
@@ -128,7 +129,7 @@ void TStranaNahledu::paintEvent(QPaintEvent*) {
 TNahledSestavy::TNahledSestavy(TOknaSestavy& okna, TSestava& sestava, PripravenaSestava pripravena, QWidget* parent)
     : QDialog(parent), okna_(okna), sestava_(sestava), list_(sestava.sablona().stranka), pripravena_(std::move(pripravena)) {
   setObjectName(QStringLiteral("TNahledSestavy"));
-  setWindowTitle(QStringLiteral("Náhled sestavy - %1").arg(pripravena_.nazev));
+  setWindowTitle(QStringLiteral("Náhled sestavy - %1").arg(ZkracenyText(pripravena_.nazev)));
   setWindowFlag(Qt::WindowMaximizeButtonHint);
   setAttribute(Qt::WA_DeleteOnClose, false);
   resize(900, 700);
@@ -299,17 +300,22 @@ void TNahledSestavy::pripravZnovu() {
   pripravena_ = okna_.Priprav(sestava_, list_);
   strana_->nalezena = nullptr;
   hledanaPolozka_ = -1;
-  setWindowTitle(QStringLiteral("Náhled sestavy - %1").arg(pripravena_.nazev));
+  setWindowTitle(QStringLiteral("Náhled sestavy - %1").arg(ZkracenyText(pripravena_.nazev)));
   JdiNaStranu(Strana());
+}
+
+QString AdresarExportu(const TSestava& sestava) {
+  if (sestava.SouborNastaveni.empty()) return QCoreApplication::applicationDirPath();
+  const settings::SettingsFile nastaveni(sestava.SouborNastaveni);
+  const QString posledni = zAnsi(nastaveni.readString("Export", "Adresar", ""));
+  return posledni.isEmpty() ? TextCesty(sestava.SouborNastaveni.parent_path()) : posledni;
 }
 
 void TNahledSestavy::Exportuj(int druh) {
   const DruhVystupu& d = DruhyVystupu().at(druh);
   settings::SettingsFile nastaveni(sestava_.SouborNastaveni);
-  QString adresar;
-  if (!sestava_.SouborNastaveni.empty())
-    adresar = zAnsi(nastaveni.readString("Export", "Adresar", ""));
-  QString jmeno = pripravena_.nazev.isEmpty() ? QStringLiteral("Sestava") : pripravena_.nazev;
+  const QString adresar = AdresarExportu(sestava_);
+  QString jmeno = pripravena_.nazev.isEmpty() ? QStringLiteral("Sestava") : ZkracenyText(pripravena_.nazev, 100);
   static const QRegularExpression zakazane(QStringLiteral("[\\\\/:*?\"<>|]"));
   jmeno.replace(zakazane, QStringLiteral("_"));
   seam::FileRequest dotaz{kTitulekExportu, adresar, jmeno + QLatin1Char('.') + d.pripona, {d.filtr}, 0};

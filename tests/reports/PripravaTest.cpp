@@ -249,6 +249,39 @@ TEST(Priprava, RowTallerThanThePageIsCutAtItsEnd) {
   EXPECT_EQ(texty(s, 2)[1], "Z3|");
 }
 
+TEST(Priprava, EmptyViewGivesOnePageAndDateIsFilledIn) {
+  store::RecordStore data;
+  pomoc::napln(data, 0);
+  Sablona sab = pomoc::malaSablona();
+  sab.pasma[0].objekty[0].text = QStringLiteral("Dne [Date] [Nic]");
+  const auto s = Priprav(sab, data);
+  ASSERT_EQ(s.strany.size(), 1u);
+  EXPECT_EQ(texty(s, 0), (QStringList{"Dne " + QDate::currentDate().toString("d.M.yyyy") + " [Nic]", "Název|Adresa",
+                                      "Strana 1 z 1"}));
+}
+
+TEST(Priprava, UnknownFieldIsAnErrorAndLeavesTheStoreAsItWas) {
+  store::RecordStore data;
+  pomoc::napln(data, 3);
+  data.setRecNo(3);
+  Sablona sab = pomoc::malaSablona(true);
+  sab.pasmo(DruhPasma::Data)->objekty[0].text = QStringLiteral("[SestavaData1.\"Neni\"]");
+  // Told in Czech, for a column and for the group field alike.
+  for (int kde = 0; kde < 2; ++kde) {
+    try {
+      Priprav(sab, data);
+      ADD_FAILURE() << "prepared";
+    } catch (const ChybaSablony& e) {
+      EXPECT_EQ(QString::fromUtf8(e.what()),
+                QStringLiteral("Pole \"%1\" nebylo nalezeno.").arg(kde == 0 ? "Neni" : "Telefon"));
+    }
+    EXPECT_EQ(data.recNo(), 3);
+    EXPECT_FALSE(data.notificationsFrozen());
+    sab.pasmo(DruhPasma::Data)->objekty[0].text = QStringLiteral("[SestavaData1.\"nazev\"]");
+    sab.pasmo(DruhPasma::HlavickaSkupiny)->skupina = QStringLiteral("Telefon");
+  }
+}
+
 // Lines of a text: the box's width less its edges, breaks at spaces and
 // after "-" and "/", a word longer than a line cut at its letters, given
 // line breaks kept, "…" ending the last line where lines are left out.
