@@ -8,6 +8,7 @@
 #include <QTest>
 #include <QTimer>
 #include <QTreeWidget>
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -20,6 +21,7 @@
 #include "Nahled_f.h"
 #include "Navrhar_f.h"
 #include "Pomocnici.h"
+#include "Vystupy.h"
 
 namespace fs = std::filesystem;
 
@@ -356,7 +358,9 @@ TEST_F(KatalogTest, LongNamesAreCutInTheListTheLabelsAndThePreviewsTitle) {
   QString titulek;
   azJeModalni<sestavy::TNahledSestavy>([&](sestavy::TNahledSestavy* n) {
     titulek = n->windowTitle();
-    n->Exportuj(7);  // cancelled: only the name offered is looked at
+    const auto& druhy = sestavy::DruhyVystupu();
+    const auto csv = std::find_if(druhy.begin(), druhy.end(), [](const auto& d) { return d.pripona == "csv"; });
+    n->Exportuj(static_cast<int>(csv - druhy.begin()));  // cancelled: only the name offered is looked at
     n->reject();
   });
   k->Tl_Nahled->click();
