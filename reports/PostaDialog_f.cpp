@@ -154,6 +154,7 @@ bool OdesliSCekanim(QWidget* parent, const ZpravaPosty& zprava, const std::strin
   okno.setAutoClose(false);
   okno.setAutoReset(false);
   okno.setValue(0);
+  okno.show();
   QObject::connect(&okno, &QProgressDialog::canceled, [&] { zrusit = true; });
 
   std::thread odesilani([&] {
@@ -169,6 +170,8 @@ bool OdesliSCekanim(QWidget* parent, const ZpravaPosty& zprava, const std::strin
     QTimer hlidka;
     QObject::connect(&hlidka, &QTimer::timeout, [&] {
       if (hotovo) return smycka.quit();
+      // Esc hides the progress window without its "canceled" signal.
+      if (okno.wasCanceled() || !okno.isVisible()) zrusit = true;
       if (!mime.empty() && !zrusit)
         okno.setValue(static_cast<int>(std::min<std::int64_t>(999, odeslano * 1000 / static_cast<std::int64_t>(mime.size()))));
     });
