@@ -1,8 +1,10 @@
 #include "PostaDialog_f.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFormLayout>
 #include <QHBoxLayout>
@@ -148,7 +150,8 @@ bool OdesliSCekanim(QWidget* parent, const ZpravaPosty& zprava, const std::strin
 
   QProgressDialog okno(QStringLiteral("Odesílám sestavu na server %1…").arg(zprava.server.trimmed()),
                        QStringLiteral("Storno"), 0, 1000, parent);
-  okno.setWindowTitle(QStringLiteral("Odeslat sestavu e-mailem"));
+  okno.setWindowTitle(QStringLiteral("Odesílání sestavy"));
+  okno.setMinimumWidth(360);
   okno.setWindowModality(Qt::WindowModal);
   okno.setMinimumDuration(0);
   okno.setAutoClose(false);
@@ -180,7 +183,20 @@ bool OdesliSCekanim(QWidget* parent, const ZpravaPosty& zprava, const std::strin
   }
   odesilani.join();
   okno.close();
-  VratZamer(parent);
+  // What follows (the message that it was sent, the error box) takes the
+  // active window as its owner: the window under the progress window, once
+  // the window manager has handed the activation back. Asked too early, the
+  // box would have no owner and could open under the report's windows.
+  if (QWidget* vlastnik = parent ? parent->window() : nullptr; vlastnik && vlastnik->isVisible()) {
+    vlastnik->activateWindow();
+    QElapsedTimer cekani;
+    cekani.start();
+    while (QApplication::activeWindow() != vlastnik && cekani.elapsed() < 1000) {
+      QEventLoop chvile;
+      QTimer::singleShot(10, &chvile, &QEventLoop::quit);
+      chvile.exec(QEventLoop::ExcludeUserInputEvents);
+    }
+  }
   if (chyba) {
     try {
       std::rethrow_exception(chyba);
