@@ -270,12 +270,6 @@ TPostaSestavy::TPostaSestavy(const PripravenaSestava& pripravena, fs::path soubo
   NastavTlacitkaDialogu(this, Tl_Odeslat);
 
   Chranene([&] { nactiNastaveni(); });
-  // A field left empty the last time is where the person starts.
-  for (QLineEdit* e : {Ed_Server, Ed_Odesilatel, Ed_Prijemci})
-    if (e->text().trimmed().isEmpty()) {
-      ZamerNaPrvni({e});
-      return;
-    }
   ZamerNaPrvni({Ed_Server});
 }
 
