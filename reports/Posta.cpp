@@ -40,10 +40,10 @@ std::vector<std::string> kusyUtf8(const QString& text, std::size_t nejvic) {
   return kusy;
 }
 
-// Encoded words of RFC 2047: each at most 75 characters (45 bytes of UTF-8
-// give 60 of base64, with 12 of frame); fewer bytes leave room for what
-// stands on the word's line beside it.
-std::vector<std::string> zakodovanaSlova(const QString& text, std::size_t bajtu = 45) {
+// Encoded words of RFC 2047: at most 39 bytes of UTF-8 each, 52 characters
+// of base64 and 12 of frame, so that the first word still fits on the
+// header's own line within 78 characters.
+std::vector<std::string> zakodovanaSlova(const QString& text, std::size_t bajtu = 39) {
   std::vector<std::string> slova;
   for (const std::string& kus : kusyUtf8(text, bajtu))
     slova.push_back("=?UTF-8?B?" + QByteArray::fromStdString(kus).toBase64().toStdString() + "?=");
@@ -51,12 +51,14 @@ std::vector<std::string> zakodovanaSlova(const QString& text, std::size_t bajtu 
 }
 
 // Words of a header value (already encoded), joined by spaces and folded
-// before a word that would carry the line past 76 characters.
+// before a word that would carry the line past 76 characters. The first
+// word stays on the header's line: a fold right after the colon is read by
+// some mail readers as a value that begins with a space.
 std::string slozHlavicku(const std::string& jmeno, const std::vector<std::string>& slova) {
   std::string vysledek = jmeno + ":";
   std::size_t radek = vysledek.size();
   for (const std::string& slovo : slova) {
-    if (radek + 1 + slovo.size() > kSirkaRadku && radek > 1) {
+    if (radek + 1 + slovo.size() > kSirkaRadku && radek > jmeno.size() + 1) {
       vysledek += "\r\n";
       radek = 0;
     }
@@ -72,7 +74,7 @@ std::vector<std::string> slovaTextu(const QString& text) {
   const QStringList casti = text.split(QLatin1Char(' '), Qt::SkipEmptyParts);
   bool prosty = jenAscii(text);
   for (const QString& c : casti)
-    if (c.size() > 70) prosty = false;
+    if (c.size() > 60) prosty = false;
   if (!prosty) return zakodovanaSlova(text);
   std::vector<std::string> slova;
   for (const QString& c : casti) slova.push_back(ascii(c));
@@ -316,8 +318,8 @@ std::string SestavZpravu(const ZpravaPosty& z, const QDateTime& kdy, const QStri
     if (jenAscii(jmeno) && !jmeno.contains(QLatin1Char('"'))) {
       typ.push_back("name=\"" + ascii(jmeno) + "\"");
     } else {
-      // 39 bytes: 64 characters a word, with ` name="` and `"` within 78.
-      const auto slova = zakodovanaSlova(jmeno, 39);
+      // 64 characters a word: with ` name="` and `"` within 78.
+      const auto slova = zakodovanaSlova(jmeno);
       typ.push_back("name=\"" + slova.front());
       typ.insert(typ.end(), slova.begin() + 1, slova.end());
       typ.back() += '"';

@@ -61,7 +61,8 @@ inline Cast rozloz(const std::string& text) {
   std::string hlavicky = text.substr(0, konec);
   c.telo = konec == std::string::npos ? "" : text.substr(konec + 4);
   std::size_t pos;
-  while ((pos = hlavicky.find("\r\n ")) != std::string::npos) hlavicky.replace(pos, 3, " ");
+  // Unfolding takes the line end away and keeps the space after it.
+  while ((pos = hlavicky.find("\r\n ")) != std::string::npos) hlavicky.erase(pos, 2);
   std::size_t i = 0;
   while (i < hlavicky.size()) {
     std::size_t e = hlavicky.find("\r\n", i);
@@ -70,7 +71,9 @@ inline Cast rozloz(const std::string& text) {
     const std::size_t dvojtecka = radek.find(':');
     std::string jmeno = radek.substr(0, dvojtecka);
     for (char& ch : jmeno) ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
-    c.hlavicky[jmeno] = radek.substr(dvojtecka + 2);
+    // The value begins after the colon and one space; a second space would
+    // be the value's own.
+    c.hlavicky[jmeno] = radek.substr(radek.compare(dvojtecka, 2, ": ") == 0 ? dvojtecka + 2 : dvojtecka + 1);
     i = e + 2;
   }
   return c;

@@ -182,7 +182,7 @@ class PostaZpravaTest : public ::testing::Test {
     z.server = QStringLiteral("smtp.example.cz");
     z.odesilatel = QStringLiteral("Odkazník Šťastný <odkaznik@example.cz>");
     z.prijemci = QStringLiteral("Jan Novák <jan@example.cz>; \"Doe, John\" <john@example.com>, petr@example.cz");
-    z.predmet = QStringLiteral("Sestava: Přehled adres podle kódů");
+    z.predmet = QStringLiteral("Sestava: Přehled adres podle kódů – prosinec, všechny záznamy");
     z.text = QStringLiteral("Dobrý den,\nv příloze je sestava.\n\n.\nS pozdravem");
     z.prilohy = {{dir / "a.pdf", QStringLiteral("Přehled adres.pdf")},
                  {dir / "b.png", QStringLiteral("Žluťoučký kůň – seznam všech adres s velmi dlouhým názvem souboru.png")}};
@@ -206,6 +206,9 @@ TEST_F(PostaZpravaTest, LinesEndInCrLfAndStayShort) {
     ASSERT_LT(static_cast<unsigned char>(m[i]), 0x80u) << "8-bit byte at " << i;
   }
   EXPECT_EQ(m.substr(m.size() - 2), "\r\n");
+  // No header's value starts on a folded line.
+  const std::string hlavicky = "\r\n" + m.substr(0, m.find("\r\n\r\n") + 2);
+  EXPECT_EQ(hlavicky.find(":\r\n"), std::string::npos) << hlavicky;
 }
 
 TEST_F(PostaZpravaTest, HeadersCarryTheEncodedTextsAndNoReceiptRequest) {
