@@ -34,7 +34,9 @@ class PostaOdeslaniTest : public ::testing::Test {
     z.odesilatel = QStringLiteral("Odkazník <odkaznik@example.cz>");
     z.prijemci = QStringLiteral("Jan Novák <jan@example.cz>; petr@example.cz");
     z.predmet = QStringLiteral("Sestava: Malá sestava");
-    z.text = QStringLiteral("V příloze.");
+    // A line of a lone full stop would end the message on the wire unless
+    // the sending doubles it.
+    z.text = QStringLiteral("V příloze.\n.\n..\nKonec.");
     z.prilohy = {{dir / "sestava.pdf", QStringLiteral("Malá sestava.pdf")}};
     // Enough for a local server; a fault shows within seconds, not a minute.
     volby.limit = 10;
@@ -77,7 +79,8 @@ TEST_F(PostaOdeslaniTest, TheServerReceivesTheReportAsSent) {
   const std::string mime = SestavZpravu(z);
   OdesliZpravu(z, mime, volby);
   EXPECT_EQ(celkem, static_cast<std::int64_t>(mime.size()));
-  EXPECT_EQ(posledni, celkem);
+  // What went over the wire, with the full stops doubled: a little more.
+  EXPECT_GE(posledni, celkem);
 
   const auto prijata = server.Zprava(1);
   ASSERT_FALSE(prijata.zprava.empty());
