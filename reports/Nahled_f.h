@@ -55,7 +55,11 @@ class TNahledSestavy : public QDialog {
   void Tl_VzhledClick();
   void Tl_UpravitClick();
   // Asks for the file through the save dialog, then writes export `druh`.
+  // Pictures estimated beyond 500 MB are written only after a question.
+  // An export that runs longer than ProdlevaPrubehu milliseconds shows its
+  // progress in a dialog whose "Storno" stops it, leaving nothing written.
   void Exportuj(int druh);
+  int ProdlevaPrubehu = 500;
   // Lays the report out again on a new sheet (page setup) and prepares it
   // anew; the template keeps its own sheet.
   void ZmenList(const QPageLayout& rozvrzeni);

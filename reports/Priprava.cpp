@@ -56,6 +56,7 @@ class Pripravovac {
     v_.nazev = s.nazev;
     v_.sirka = s.stranka.sirkaListu();
     v_.vyska = s.stranka.vyskaListu();
+    v_.okraje = QMarginsF(s.stranka.levy, s.stranka.horni, s.stranka.pravy, s.stranka.dolni);
     datum_ = QDate::currentDate().toString(QStringLiteral("d.M.yyyy"));
   }
 
