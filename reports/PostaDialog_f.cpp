@@ -363,7 +363,16 @@ void TPostaSestavy::Tl_OdeslatClick() {
   std::string mime;
   {
     KurzorCekani kurzor;
-    Vystup(druh, pripravena_, CestaZTextu(QDir(adresar.path()).filePath(jmeno)));
+    // A long export keeps the windows repainting; they take no input meanwhile.
+    QElapsedTimer cas;
+    cas.start();
+    Vystup(druh, pripravena_, CestaZTextu(QDir(adresar.path()).filePath(jmeno)), [&cas](int, int) {
+      if (cas.elapsed() >= 50) {
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+        cas.restart();
+      }
+      return true;
+    });
     // Every file the output wrote goes with the message (a picture per page
     // writes name.png, name_2.png, ...): the first, then by page.
     QStringList soubory = QDir(adresar.path()).entryList(QDir::Files);
