@@ -25,6 +25,7 @@
 
 #include "BusyCursor.h"
 #include "OknaSestavy.h"
+#include "PostaDialog_f.h"
 #include "Seam.h"
 #include "SettingsFile.h"
 #include "Texty.h"
@@ -175,6 +176,9 @@ TNahledSestavy::TNahledSestavy(TOknaSestavy& okna, TSestava& sestava, Pripravena
   for (int i = 0; i < static_cast<int>(DruhyVystupu().size()); ++i)
     connect(menu->addAction(DruhyVystupu()[i].nazev), &QAction::triggered, this,
             [this, i] { Chranene([&] { Exportuj(i); }); });
+  menu->addSeparator();
+  connect(menu->addAction(QStringLiteral("E-mail…")), &QAction::triggered, this,
+          [this] { Chranene([&] { OdesliEmailem(pripravena_, sestava_.SouborNastaveni, this); }); });
   export_->setMenu(menu);
   lista->addWidget(export_);
   lista->addSeparator();
