@@ -1,8 +1,9 @@
 #include "Vykresleni.h"
 
-#include <QFontMetricsF>
 #include <QPaintDevice>
 #include <QPainter>
+
+#include "Sazba.h"
 
 namespace sestavy {
 
@@ -14,37 +15,49 @@ QFont PismoStylu(const Styl& st, double zvetseni) {
   return f;
 }
 
+namespace {
+
+// One text in its box: the lines the typesetting breaks it into, as many as
+// the box holds (the last one ending with "…" when the text goes on), and
+// nothing else, so that a cut text leaves no invisible rest in a PDF. The
+// lines are laid out in the typesetting's units and scaled to the device,
+// so every zoom and every device shows the same lines.
+void vykresliText(QPainter& painter, const Polozka& p, const Styl& st, double bodyNaMm) {
+  const Pismo& pismo = Pismo::Stylu(st);
+  const QRectF& o = p.obdelnik;
+  const std::vector<QString> radky = pismo.radky(p.text, o.width(), pismo.radkuVeVysce(o.height()));
+  const QTransform puvodni = painter.worldTransform();
+  const double k = bodyNaMm / kJednotekNaMm;  // device pixels to the unit
+  painter.setWorldTransform(QTransform::fromTranslate(o.left() * bodyNaMm, o.top() * bodyNaMm).scale(k, k) * puvodni);
+  painter.setFont(pismo.font());
+  const double volno = o.width() - 2 * kOdsazeni;
+  for (size_t i = 0; i < radky.size(); ++i) {
+    const QString& r = radky[i];
+    if (r.isEmpty()) continue;
+    double x = kOdsazeni;
+    if (st.zarovnani == Zarovnani::Stred)
+      x += (volno - pismo.sirka(r)) / 2;
+    else if (st.zarovnani == Zarovnani::Vpravo)
+      x += volno - pismo.sirka(r);
+    const double y = static_cast<double>(i) * pismo.radek() + pismo.nadUcarim();
+    painter.drawText(QPointF(x * kJednotekNaMm, y * kJednotekNaMm), r);
+  }
+  painter.setWorldTransform(puvodni);
+}
+
+}  // namespace
+
 void VykresliStranu(QPainter& painter, const PripravenaSestava& s, int strana, double bodyNaMm,
                     const Polozka* zvyraznena) {
-  const int dpi = painter.device() ? painter.device()->logicalDpiY() : 96;
-  // Type sizes follow the page: points scaled by the zoom of this device.
-  const double zvetseni = bodyNaMm * 25.4 / dpi;
-  std::vector<QFont> pisma;
-  std::vector<double> radek;  // line height of each style on this device
-  pisma.reserve(s.styly.size());
-  for (const auto& st : s.styly) {
-    pisma.push_back(PismoStylu(st, zvetseni));
-    radek.push_back(painter.device() ? QFontMetricsF(pisma.back(), painter.device()).height()
-                                     : pisma.back().pointSizeF());
-  }
   painter.save();
-  painter.setPen(QPen(Qt::black, std::max(1.0, kSirkaRamecku * bodyNaMm)));
-  const double odsazeni = kOdsazeniTextu * bodyNaMm;
-  int aktualni = -1;
+  painter.setPen(QPen(Qt::black, std::max(1.0, 0.2 * bodyNaMm)));
   for (const auto& p : s.strany.at(strana).polozky) {
     const QRectF r(p.obdelnik.left() * bodyNaMm, p.obdelnik.top() * bodyNaMm, p.obdelnik.width() * bodyNaMm,
                    p.obdelnik.height() * bodyNaMm);
     const Styl& st = s.styly[p.styl];
     if (&p == zvyraznena) painter.fillRect(r, QColor(255, 230, 120));
     if (st.ramecek) painter.drawRect(r);
-    if (p.text.isEmpty()) continue;
-    if (p.styl != aktualni) painter.setFont(pisma[p.styl]), aktualni = p.styl;
-    // A one-line box is a row of a list: its text stays on its line.
-    int zarovnani = Qt::AlignTop | (ZalamujeSe(r.height(), radek[p.styl]) ? Qt::TextWordWrap : Qt::TextSingleLine);
-    zarovnani |= st.zarovnani == Zarovnani::Stred ? Qt::AlignHCenter
-                 : st.zarovnani == Zarovnani::Vpravo ? Qt::AlignRight
-                                                     : Qt::AlignLeft;
-    painter.drawText(r.adjusted(odsazeni, 0, -odsazeni, 0), zarovnani, p.text);
+    if (!p.text.isEmpty()) vykresliText(painter, p, st, bodyNaMm);
   }
   painter.restore();
 }
