@@ -46,8 +46,7 @@ constexpr std::int64_t kVelkyVystup = 500'000'000;
 // An export as the preview runs it: the busy cursor, the window repainting
 // while the engine writes, and once the export has run `prodleva`
 // milliseconds a progress dialog, modal over the preview, whose "Storno"
-// stops it. Until the dialog shows, input waits: the preview takes no
-// command while its pages are being written.
+// stops it.
 class BehVystupu {
  public:
   BehVystupu(QWidget* okno, int prodleva) : okno_(okno), prodleva_(prodleva) {
