@@ -45,7 +45,8 @@ int main(int argc, char** argv) {
     if (zaznamu == 100000) {
       sestavy::PripravenaSestava g;
       const double pg = sekundy([&] { g = sestavy::Priprav(podleKodu, data); });
-      std::printf("| prepare the list by code | %d | %zu | %.3f | <= 2 |\n", zaznamu, g.strany.size(), pg);
+      std::printf("| prepare the list by code (%zu groups) | %d | %zu | %.3f | <= 2 |\n", g.osnova.size(), zaznamu,
+                  g.strany.size(), pg);
     }
     if (zaznamu == 10000) {
       const fs::path pdf = fs::path(tmp.path().toStdString()) / "a.pdf";
