@@ -48,8 +48,7 @@ constexpr std::int64_t kVelkyVystup = 500'000'000;
 // An export as the preview runs it: the busy cursor, the window repainting
 // while the engine writes, and once the export has run `prodleva`
 // milliseconds a progress dialog, modal over the preview, whose "Storno"
-// stops it. Until the dialog shows, input waits: the preview takes no
-// command while its pages are being written.
+// stops it.
 class BehVystupu {
  public:
   BehVystupu(QWidget* okno, int prodleva) : okno_(okno), prodleva_(prodleva) {
@@ -331,10 +330,16 @@ void TNahledSestavy::Exportuj(int druh) {
       KurzorCekani kurzor;
       bajtu = d.odhad(pripravena_);
     }
-    if (bajtu > kVelkyVystup &&
-        ZobrazDotaz(kTitulekExportu, OtazkaVelkehoVystupu(bajtu, static_cast<int>(pripravena_.strany.size())),
-                    DruhDotazu::AnoNeVarovani) != QMessageBox::Yes)
-      return;
+    // The question as ZobrazDotaz's warning asks it, but over the preview:
+    // just after the save dialog the desktop may have no active window yet,
+    // and a box without one stays hidden behind the preview.
+    seam::MessageRequest otazka;
+    otazka.icon = QMessageBox::Warning;
+    otazka.caption = kTitulekExportu;
+    otazka.text = OtazkaVelkehoVystupu(bajtu, static_cast<int>(pripravena_.strany.size()));
+    otazka.buttons = QMessageBox::Yes | QMessageBox::No;
+    otazka.defaultButton = QMessageBox::No;
+    if (bajtu > kVelkyVystup && seam::interaction().message(this, otazka) != QMessageBox::Yes) return;
   }
   try {
     BehVystupu beh(this, ProdlevaPrubehu);

@@ -7,14 +7,6 @@
 
 namespace sestavy {
 
-QFont PismoStylu(const Styl& st, double zvetseni) {
-  QFont f(st.pismo);
-  f.setPointSizeF(std::max(0.5, st.velikost * zvetseni));
-  f.setBold(st.tucne);
-  f.setItalic(st.kurziva);
-  return f;
-}
-
 namespace {
 
 // One text in its box: the lines the typesetting breaks it into, as many as

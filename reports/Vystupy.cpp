@@ -1,7 +1,6 @@
 #include "Vystupy.h"
 
 #include <QBuffer>
-#include <QFontMetricsF>
 #include <QIODevice>
 #include <QPageLayout>
 #include <QPagedPaintDevice>
@@ -14,6 +13,7 @@
 #include "CodePage.h"
 #include "FileLayer.h"
 #include "Texty.h"
+#include "Sazba.h"
 #include "Vykresleni.h"
 
 namespace sestavy {
@@ -185,6 +185,9 @@ namespace {
 std::string twipy(double mm) { return std::to_string(qRound(mm * 1440 / 25.4)); }
 std::string emu(double mm) { return std::to_string(qRound(mm * 36000)); }
 
+// The width of a box's border, millimetres, as the pages are painted.
+constexpr double kSirkaRamecku = 0.2;
+
 // A text as RTF: ASCII as it stands, the code page's other letters as \'xx,
 // the rest as \uN with "?" for readers that do not know it. A line break is
 // \line where the text may wrap, a space where it stays on one line.
@@ -217,56 +220,6 @@ std::string rtfText(const QString& t, bool radky) {
   return out;
 }
 
-// The texts of the report's styles measured in millimetres as the pages are
-// painted, on a picture of a fixed fine resolution rather than on a screen.
-class MiraTextu {
- public:
-  explicit MiraTextu(const std::vector<Styl>& styly) : obraz_(1, 1, QImage::Format_RGB32) {
-    obraz_.setDotsPerMeterX(qRound(kBodu / 0.0254));
-    obraz_.setDotsPerMeterY(qRound(kBodu / 0.0254));
-    for (const auto& st : styly) metriky_.emplace_back(PismoStylu(st), &obraz_);
-  }
-
-  double radek(int styl) const { return metriky_[styl].height() / kNaMm; }
-
-  // What a one-line box shows of `text`: the whole characters that fit in
-  // `sirka` millimetres where the alignment puts the line, the beginning when
-  // aligned left, the end when aligned right, the middle when centred.
-  QString viditelne(int styl, const QString& text, double sirka, Zarovnani zarovnani) const {
-    const QFontMetricsF& m = metriky_[styl];
-    const double cela = m.horizontalAdvance(text) / kNaMm;
-    if (cela <= sirka) return text;
-    const double od = zarovnani == Zarovnani::Vlevo ? 0 : zarovnani == Zarovnani::Vpravo ? cela - sirka
-                                                                                         : (cela - sirka) / 2;
-    // Where the n-th character starts grows with n: both ends by halving.
-    auto x = [&](qsizetype n) { return m.horizontalAdvance(text.left(n)) / kNaMm; };
-    // The least n for which vyhovuje(n) holds; text.size() + 1 when none does.
-    auto prvni = [&](auto vyhovuje) {
-      qsizetype lo = 0, hi = text.size() + 1;
-      while (lo < hi) {
-        const qsizetype n = (lo + hi) / 2;
-        if (vyhovuje(n))
-          hi = n;
-        else
-          lo = n + 1;
-      }
-      return lo;
-    };
-    qsizetype zacatek = prvni([&](qsizetype n) { return x(n) >= od - 1e-9; });
-    qsizetype konec = prvni([&](qsizetype n) { return x(n) > od + sirka + 1e-9; }) - 1;
-    // A pair of surrogates stays whole or goes whole.
-    if (zacatek < text.size() && text[zacatek].isLowSurrogate()) ++zacatek;
-    if (konec > zacatek && text[konec - 1].isHighSurrogate()) --konec;
-    return konec > zacatek ? text.mid(zacatek, konec - zacatek) : QString();
-  }
-
- private:
-  static constexpr double kBodu = 1200;  // dots per inch
-  static constexpr double kNaMm = kBodu / 25.4;
-  QImage obraz_;
-  std::vector<QFontMetricsF> metriky_;
-};
-
 }  // namespace
 
 void VystupRTF(const PripravenaSestava& s, const fs::path& soubor, const PrubehVystupu& prubeh) {
@@ -283,7 +236,8 @@ void VystupRTF(const PripravenaSestava& s, const fs::path& soubor, const PrubehV
   // Each page is one paragraph holding its texts as text boxes placed on the
   // sheet. Text runs through them, so the paragraph stays on its page
   // however full the page is; the next page's paragraph starts a new page.
-  const MiraTextu mira(s.styly);
+  // A box holds the lines the typesetting gives its text, as the preview
+  // paints them (a cut text ends with "…"), each line at its height.
   int tvar = 0;
   poStranach(s, soubor, prubeh, zacatek, [&](int i, std::string& o) {
     o += i > 0 ? "\\pard\\plain\\pagebb\\fs2\r\n" : "\\pard\\plain\\fs2\r\n";
@@ -291,10 +245,11 @@ void VystupRTF(const PripravenaSestava& s, const fs::path& soubor, const PrubehV
       const Styl& st = s.styly[p.styl];
       if (p.text.isEmpty() && !st.ramecek) continue;
       const QRectF& r = p.obdelnik;
-      // A word processor sets a line a little wider than the painter does
-      // and wraps what does not fit: a one-line text is cut with room to spare.
-      const double sirkaTextu = (r.width() - 2 * kOdsazeniTextu) * 0.96;
-      const bool radky = ZalamujeSe(r.height(), mira.radek(p.styl));
+      const Pismo& pismo = Pismo::Stylu(st);
+      QString text;
+      if (!p.text.isEmpty())
+        for (const QString& radek : pismo.radky(p.text, r.width(), pismo.radkuVeVysce(r.height())))
+          text += (text.isEmpty() ? QString() : QStringLiteral("\n")) + radek;
       ++tvar;
       o += "{\\shp{\\*\\shpinst\\shpleft" + twipy(r.left()) + "\\shptop" + twipy(r.top()) + "\\shpright" +
            twipy(r.right()) + "\\shpbottom" + twipy(r.bottom()) + "\\shpfhdr0\\shpbxpage\\shpbypage\\shpwr3\\shpz" +
@@ -304,14 +259,18 @@ void VystupRTF(const PripravenaSestava& s, const fs::path& soubor, const PrubehV
         o += "{\\sp{\\sn fLine}{\\sv 1}}{\\sp{\\sn lineWidth}{\\sv " + emu(kSirkaRamecku) + "}}";
       else
         o += "{\\sp{\\sn fLine}{\\sv 0}}";
-      o += "{\\sp{\\sn dxTextLeft}{\\sv " + emu(kOdsazeniTextu) + "}}{\\sp{\\sn dxTextRight}{\\sv " +
-           emu(kOdsazeniTextu) + "}}{\\sp{\\sn dyTextTop}{\\sv 0}}{\\sp{\\sn dyTextBottom}{\\sv 0}}";
+      // The inset on the side the alignment does not measure from is left
+      // to the line: a reader whose line comes out a hair wider than the
+      // typesetting's then does not wrap it again.
+      const double levy = st.zarovnani == Zarovnani::Vlevo ? kOdsazeni : 0;
+      const double pravy = st.zarovnani == Zarovnani::Vpravo ? kOdsazeni : 0;
+      o += "{\\sp{\\sn dxTextLeft}{\\sv " + emu(levy) + "}}{\\sp{\\sn dxTextRight}{\\sv " + emu(pravy) +
+           "}}{\\sp{\\sn dyTextTop}{\\sv 0}}{\\sp{\\sn dyTextBottom}{\\sv 0}}";
       o += std::string("{\\shptxt\\pard\\plain") +
-           (st.zarovnani == Zarovnani::Stred ? "\\qc" : st.zarovnani == Zarovnani::Vpravo ? "\\qr" : "\\ql") + "{\\f" +
-           std::to_string(pisma.indexOf(st.pismo)) + "\\fs" + std::to_string(qRound(st.velikost * 2)) +
-           (st.tucne ? "\\b" : "") + (st.kurziva ? "\\i" : "") + ' ' +
-           rtfText(radky ? p.text : mira.viditelne(p.styl, jednoradkovy(p.text), sirkaTextu, st.zarovnani), radky) +
-           "}\\par}}}\r\n";
+           (st.zarovnani == Zarovnani::Stred ? "\\qc" : st.zarovnani == Zarovnani::Vpravo ? "\\qr" : "\\ql") +
+           "\\sl-" + twipy(pismo.radek()) + "\\slmult0{\\f" + std::to_string(pisma.indexOf(st.pismo)) + "\\fs" +
+           std::to_string(qRound(st.velikost * 2)) + (st.tucne ? "\\b" : "") + (st.kurziva ? "\\i" : "") + ' ' +
+           rtfText(text, true) + "}\\par}}}\r\n";
     }
     o += "\\par\r\n";
   }, "}\r\n");

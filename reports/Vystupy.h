@@ -46,8 +46,8 @@ void VystupHTML(const PripravenaSestava& s, const std::filesystem::path& soubor,
 // Spreadsheet XML: one row per line of text, page headers and footers kept.
 void VystupXML(const PripravenaSestava& s, const std::filesystem::path& soubor, const PrubehVystupu& prubeh = {});
 // RTF: the sheet and the template's margins, every text a frame placed on
-// its page as on paper, with its type, alignment and border; a text that
-// stays on one line in the preview is cut where its box ends.
+// its page as on paper, with its type, alignment and border, holding the
+// lines the preview shows (a cut text ends with "…").
 void VystupRTF(const PripravenaSestava& s, const std::filesystem::path& soubor, const PrubehVystupu& prubeh = {});
 // A picture per page ("BMP", "PNG", or "GIF" in a fixed palette of 256
 // colours): the first page in `soubor`, the following ones beside it as

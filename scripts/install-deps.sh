@@ -11,6 +11,7 @@ packages=(
   clang libclang-rt-14-dev
   xvfb openbox xdotool xclip x11-utils
   libgif-dev libcurl4-openssl-dev qtkeychain-qt6-dev python3-aiosmtpd
+  libreoffice-writer-nogui
 )
 missing=()
 for p in "${packages[@]}"; do

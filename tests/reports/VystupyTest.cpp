@@ -292,8 +292,8 @@ TEST(VystupRtf, LibreOfficeLaysItOutAsThePreview) {
       ASSERT_LE(std::abs(office[i].width() - nahled[i].width()), 1);
       ASSERT_LE(std::abs(office[i].height() - nahled[i].height()), 1);
       const auto a = inkoust(nahled[i]), b = inkoust(office[i]);
-      EXPECT_LT(navic(a, b), 0.25);
-      EXPECT_LT(navic(b, a), 0.25);
+      EXPECT_LT(navic(a, b), 0.15);
+      EXPECT_LT(navic(b, a), 0.15);
     }
   }
 }
