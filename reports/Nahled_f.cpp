@@ -4,6 +4,7 @@
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QHBoxLayout>
+#include <QHeaderView>
 #include <QLabel>
 #include <QMenu>
 #include <QMouseEvent>
@@ -240,8 +241,14 @@ TNahledSestavy::TNahledSestavy(TOknaSestavy& okna, TSestava& sestava, Pripravena
 
   Osnova = new QTreeWidget(this);
   Osnova->setObjectName(QStringLiteral("Osnova"));
+  // A header's text, and its page: headers of a code that comes back are
+  // told apart by where they stand.
+  Osnova->setColumnCount(2);
   Osnova->setHeaderHidden(true);
   Osnova->setRootIsDecorated(false);
+  Osnova->header()->setStretchLastSection(false);
+  Osnova->header()->setSectionResizeMode(0, QHeaderView::Stretch);
+  Osnova->header()->setSectionResizeMode(1, QHeaderView::ResizeToContents);
   plocha_ = new QScrollArea(this);
   plocha_->setBackgroundRole(QPalette::Dark);
   plocha_->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
@@ -271,7 +278,7 @@ TNahledSestavy::TNahledSestavy(TOknaSestavy& okna, TSestava& sestava, Pripravena
       else NastavZvetseni(d);
     });
   });
-  connect(Akce_Osnova, &QAction::toggled, this, [this] { naplnOsnovu(); });
+  connect(Akce_Osnova, &QAction::toggled, this, [this] { ukazOsnovu(); });
   auto bodOsnovy = [this](QTreeWidgetItem* polozka) {
     Chranene([&] { JdiNaBodOsnovy(Osnova->indexOfTopLevelItem(polozka)); });
   };
@@ -450,14 +457,16 @@ void TNahledSestavy::ukazNalezenou() {
 }
 
 void TNahledSestavy::naplnOsnovu() {
-  if (Osnova->topLevelItemCount() != static_cast<int>(pripravena_.osnova.size()) ||
-      (Osnova->topLevelItemCount() > 0 && Osnova->topLevelItem(0)->text(0) != pripravena_.osnova[0].text)) {
-    Osnova->clear();
-    for (const BodOsnovy& b : pripravena_.osnova) {
-      auto* polozka = new QTreeWidgetItem(Osnova, QStringList{b.text});
-      polozka->setToolTip(0, QStringLiteral("%1 (strana %2)").arg(b.text).arg(b.strana + 1));
-    }
+  Osnova->clear();
+  for (const BodOsnovy& b : pripravena_.osnova) {
+    auto* polozka = new QTreeWidgetItem(Osnova, QStringList{b.text, QString::number(b.strana + 1)});
+    polozka->setTextAlignment(1, Qt::AlignRight | Qt::AlignVCenter);
+    polozka->setToolTip(0, QStringLiteral("%1 (strana %2)").arg(b.text).arg(b.strana + 1));
   }
+  ukazOsnovu();
+}
+
+void TNahledSestavy::ukazOsnovu() {
   // A report without groups has no outline: the panel stays hidden.
   const bool skupiny = !pripravena_.osnova.empty();
   Akce_Osnova->setEnabled(skupiny);

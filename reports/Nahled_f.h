@@ -126,6 +126,7 @@ class TNahledSestavy : public QDialog {
   void obnov();
   void pripravZnovu();
   void naplnOsnovu();
+  void ukazOsnovu();
   void prepocitejZvetseni();
   void ukazZvetseniVSeznamu();
   void posunNa(int strana, double yMm);

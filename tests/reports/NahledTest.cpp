@@ -174,6 +174,16 @@ TEST_F(NahledTest, TheOutlineGoesToTheGroupsPageAndHeader) {
   EXPECT_EQ(n->Strana(), osnova.back().strana);
   EXPECT_TRUE(plocha(*n)->viewport()->rect().contains(vOkne(*n, QRectF(0, osnova.back().y, 10, 5))));
 
+  // A page setup lays the groups out anew: the outline follows.
+  const int predtim = osnova.back().strana;
+  n->ZmenList(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Landscape, QMarginsF(10, 10, 10, 10)));
+  ASSERT_EQ(n->Osnova->topLevelItemCount(), int(osnova.size()));
+  EXPECT_LT(osnova.back().strana, predtim);
+  for (int i = 0; i < int(osnova.size()); ++i)
+    EXPECT_EQ(n->Osnova->topLevelItem(i)->text(1), QString::number(osnova[i].strana + 1)) << i;
+  emit n->Osnova->itemClicked(n->Osnova->topLevelItem(int(osnova.size()) - 1), 0);
+  EXPECT_EQ(n->Strana(), osnova.back().strana);
+
   akce(*n, "Tl_Osnova")->trigger();  // hidden by the toggle
   EXPECT_FALSE(n->Osnova->isVisible());
   akce(*n, "Tl_Osnova")->trigger();
