@@ -219,10 +219,16 @@ TNahledSestavy::TNahledSestavy(TOknaSestavy& okna, TSestava& sestava, Pripravena
   tlacitko("Tl_Tisk", QStringLiteral("Tisk"), [this] { Tl_TiskClick(); })->setShortcut(QKeySequence::Print);
   Akce_Vzhled = tlacitko("Tl_Vzhled", QStringLiteral("Vzhled stránky"), [this] { Tl_VzhledClick(); });
   Akce_Upravit = tlacitko("Tl_Upravit", QStringLiteral("Upravit"), [this] { Tl_UpravitClick(); });
-  QMenu* menu = nabidka("Tl_Export", QStringLiteral("Export"));
+  auto* export_ = new QToolButton(lista);
+  export_->setObjectName(QStringLiteral("Tl_Export"));
+  export_->setText(QStringLiteral("Export"));
+  export_->setPopupMode(QToolButton::InstantPopup);
+  auto* menu = new QMenu(export_);
   for (int i = 0; i < static_cast<int>(DruhyVystupu().size()); ++i)
     connect(menu->addAction(DruhyVystupu()[i].nazev), &QAction::triggered, this,
             [this, i] { Chranene([&] { ExportujAZapamatuj(i); }); });
+  export_->setMenu(menu);
+  lista->addWidget(export_);
   Akce_RychlyExport = tlacitko("Tl_RychlyExport", QStringLiteral("Rychlý export"), [this] { RychlyExport(); });
   QMenu* nastroje = nabidka("Tl_Nastroje", QStringLiteral("Nástroje"));
   nastroje->addAction(Akce_Osnova);
@@ -232,7 +238,10 @@ TNahledSestavy::TNahledSestavy(TOknaSestavy& okna, TSestava& sestava, Pripravena
   nastroje->actions().back()->setShortcut(Qt::Key_F3);
   nastroje->addSeparator();
   Akce_CelaObrazovka = akce("Akce_CelaObrazovka", QStringLiteral("Celá obrazovka"),
-                            [this] { setWindowState(windowState() ^ Qt::WindowFullScreen); });
+                            [this] {
+                              setWindowState(Akce_CelaObrazovka->isChecked() ? windowState() | Qt::WindowFullScreen
+                                                                             : windowState() & ~Qt::WindowFullScreen);
+                            });
   Akce_CelaObrazovka->setCheckable(true);
   Akce_CelaObrazovka->setShortcut(Qt::Key_F11);
   nastroje->addAction(Akce_CelaObrazovka);
