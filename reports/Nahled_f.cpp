@@ -101,14 +101,22 @@ void TStranaNahledu::paintEvent(QPaintEvent* udalost) {
       if (const int s = r * sloupcu + c; s < stran) kresli(s);
 }
 
-void TStranaNahledu::mousePressEvent(QMouseEvent* udalost) {
-  if (sloupcu <= 0 || !sestava || !klepnuto) return;
+int TStranaNahledu::stranaNa(QPoint bod) const {
+  if (sloupcu <= 0 || !sestava) return -1;
   const QSize v = velikostStrany();
-  const QPoint p = udalost->position().toPoint() - QPoint(kMezera, kMezera);
-  if (p.x() < 0 || p.y() < 0) return;
+  const QPoint p = bod - QPoint(kMezera, kMezera);
+  if (p.x() < 0 || p.y() < 0) return -1;
   const int c = p.x() / (v.width() + kMezera), r = p.y() / (v.height() + kMezera);
   const int s = r * sloupcu + c;
-  if (c < sloupcu && s < static_cast<int>(sestava->strany.size())) klepnuto(s);
+  return c < sloupcu && s < static_cast<int>(sestava->strany.size()) ? s : -1;
+}
+
+void TStranaNahledu::mousePressEvent(QMouseEvent* udalost) {
+  if (const int s = stranaNa(udalost->position().toPoint()); s >= 0 && klepnuto) klepnuto(s);
+}
+
+void TStranaNahledu::mouseDoubleClickEvent(QMouseEvent* udalost) {
+  if (const int s = stranaNa(udalost->position().toPoint()); s >= 0 && dvojklik) dvojklik(s);
 }
 
 namespace {
@@ -263,7 +271,14 @@ TNahledSestavy::TNahledSestavy(TOknaSestavy& okna, TSestava& sestava, Pripravena
   plocha_->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
   strana_ = new TStranaNahledu(plocha_);
   strana_->sestava = &pripravena_;
-  strana_->klepnuto = [this](int s) { JdiNaStranu(s); };
+  strana_->klepnuto = [this](int s) { Chranene([&] { JdiNaStranu(s); }); };
+  // A double click in the grid shows that page alone, across the window.
+  strana_->dvojklik = [this](int s) {
+    Chranene([&] {
+      JdiNaStranu(s);
+      NastavRezim(RezimZvetseni::NaSirku);
+    });
+  };
   plocha_->setWidget(strana_);
   plocha_->setFocusPolicy(Qt::StrongFocus);
   plocha_->installEventFilter(this);
@@ -371,6 +386,7 @@ double TNahledSestavy::ZvetseniPro(RezimZvetseni rezim, QSize plocha, int pruh, 
 }
 
 void TNahledSestavy::prepocitejZvetseni() {
+  const bool zMrizky = Sloupcu() > 0;
   if (rezim_ == RezimZvetseni::Pevne) {
     strana_->sloupcu = 0;
   } else {
@@ -385,6 +401,8 @@ void TNahledSestavy::prepocitejZvetseni() {
     }
   }
   strana_->prizpusob();
+  // From the grid to one page: that page from its top.
+  if (zMrizky && Sloupcu() == 0) plocha_->verticalScrollBar()->setValue(0);
   ukazNalezenou();
 }
 

@@ -37,8 +37,8 @@ class TStranaNahledu : public QWidget {
   double zvetseni = 1.0;
   int sloupcu = 0;
   const Polozka* nalezena = nullptr;
-  // Told the page a click in the grid landed on.
-  std::function<void(int)> klepnuto;
+  // Told the page a click in the grid landed on, and a double click.
+  std::function<void(int)> klepnuto, dvojklik;
   static constexpr int kMezera = 12;  // between pages in the grid, pixels
 
   double bodyNaMm() const;
@@ -50,6 +50,10 @@ class TStranaNahledu : public QWidget {
  protected:
   void paintEvent(QPaintEvent*) override;
   void mousePressEvent(QMouseEvent*) override;
+  void mouseDoubleClickEvent(QMouseEvent*) override;
+
+ private:
+  int stranaNa(QPoint bod) const;  // -1 off every page
 };
 
 class TNahledSestavy : public QDialog {

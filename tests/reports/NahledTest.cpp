@@ -139,6 +139,16 @@ TEST_F(NahledTest, FitModesFillTheWindowAndFollowItsSize) {
   }
   // The sheet is 150 x 100 mm: wider than high, several fit beside.
   EXPECT_GE(n->Sloupcu(), 2);
+  // A click in the grid picks a page; a double click shows it alone across the window.
+  const QPoint treti = strana(*n)->pocatek(2) + QPoint(20, 20);
+  QTest::mouseClick(strana(*n), Qt::LeftButton, {}, treti);
+  EXPECT_EQ(n->Strana(), 2);
+  QTest::mouseDClick(strana(*n), Qt::LeftButton, {}, strana(*n)->pocatek(1) + QPoint(20, 20));
+  EXPECT_EQ(n->Strana(), 1);
+  EXPECT_EQ(n->Rezim(), RezimZvetseni::NaSirku);
+  EXPECT_EQ(n->Sloupcu(), 0);
+  EXPECT_EQ(plocha(*n)->verticalScrollBar()->value(), 0);
+  n->NastavRezim(RezimZvetseni::ViceStran);
   n->CBox_Zvetseni->setCurrentText(QStringLiteral("200 %"));
   EXPECT_EQ(n->Rezim(), RezimZvetseni::Pevne);
   EXPECT_EQ(n->Zvetseni(), 2.0);
