@@ -18,6 +18,12 @@ constexpr std::uint32_t kVerze = 1;
 
 static_assert(std::endian::native == std::endian::little, "the file's numbers are written as the machine holds them");
 
+// Numbers no report the program prepares comes near; beyond them a file is
+// damaged (or made to make the painting and the exports choke): a type
+// size in points, and a length in millimetres (10 m).
+constexpr double kNejvetsiPismo = 1000;
+constexpr double kNejdal = 10000;
+
 // The least bytes each record takes, for checking counts against the rest
 // of the file before allocating for them.
 constexpr std::size_t kMinText = 4;
@@ -161,11 +167,12 @@ PripravenaSestava CtiPripravenou(std::string_view bajty, const QString& soubor) 
   s.nazev = c.text();
   s.sirka = c.f64();
   s.vyska = c.f64();
-  if (s.sirka <= 0 || s.vyska <= 0 || s.sirka > 10000 || s.vyska > 10000) c.poskozen();
+  if (s.sirka <= 0 || s.vyska <= 0 || s.sirka > kNejdal || s.vyska > kNejdal) c.poskozen();
   s.styly.resize(c.pocet(kMinStyl));
   for (Styl& st : s.styly) {
     st.pismo = c.text();
     st.velikost = c.f64();
+    if (st.velikost <= 0 || st.velikost > kNejvetsiPismo) c.poskozen();
     const std::uint8_t znaky = c.u8(), zarovnani = c.u8();
     if (znaky > 7 || zarovnani > static_cast<std::uint8_t>(Zarovnani::Vpravo)) c.poskozen();
     st.tucne = znaky & 1, st.kurziva = znaky & 2, st.ramecek = znaky & 4;
@@ -176,6 +183,8 @@ PripravenaSestava CtiPripravenou(std::string_view bajty, const QString& soubor) 
     st.polozky.resize(c.pocet(kMinPolozka));
     for (Polozka& p : st.polozky) {
       const double x = c.f64(), y = c.f64(), w = c.f64(), h = c.f64();
+      if (std::fabs(x) > kNejdal || std::fabs(y) > kNejdal || w < 0 || h < 0 || w > kNejdal || h > kNejdal)
+        c.poskozen();
       p.obdelnik = QRectF(x, y, w, h);
       p.text = c.text();
       const std::uint32_t styl = c.u32();
@@ -190,6 +199,7 @@ PripravenaSestava CtiPripravenou(std::string_view bajty, const QString& soubor) 
     if (strana >= s.strany.size()) c.poskozen();
     b.strana = static_cast<int>(strana);
     b.y = c.f64();
+    if (std::fabs(b.y) > kNejdal) c.poskozen();
   }
   if (!c.konec()) c.poskozen();
   return s;

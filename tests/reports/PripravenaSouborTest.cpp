@@ -125,7 +125,7 @@ TEST_F(PripravenaSouborTest, RefusesOtherDamagedAndHostileFiles) {
     return b;
   };
   auto u32 = [](uint32_t v) { return std::string(reinterpret_cast<const char*>(&v), 4); };
-  double nan = std::nan("");
+  double nan = std::nan(""), obri = 1e300;
   const struct {
     const char* nazev;
     std::string bajty;
@@ -140,6 +140,8 @@ TEST_F(PripravenaSouborTest, RefusesOtherDamagedAndHostileFiles) {
       {"four thousand million styles", zmen(stylu, u32(0xffffffff)), poskozen},
       {"a sheet without width", zmen(sirka, std::string(8, '\0')), poskozen},
       {"a sheet width not a number", zmen(sirka, std::string(reinterpret_cast<const char*>(&nan), 8)), poskozen},
+      {"a type size of 1e300 points", zmen(stylu + 4 + 4 + 2 * 5, std::string(reinterpret_cast<const char*>(&obri), 8)),
+       poskozen},
       {"a later version", zmen(8, u32(2)),
        QStringLiteral("Soubor \"x.sesp\" je připravená sestava jiné verze programu (2), kterou tato verze neumí přečíst.")},
   };
@@ -153,6 +155,13 @@ TEST_F(PripravenaSouborTest, RefusesOtherDamagedAndHostileFiles) {
   EXPECT_EQ(chyba(ZapisPripravenou(s)), poskozen);
   s = ruzna();
   s.osnova[1].strana = 3;
+  EXPECT_EQ(chyba(ZapisPripravenou(s)), poskozen);
+  // A text box a kilometre off the sheet, or of a negative size.
+  s = ruzna();
+  s.strany[2].polozky[1].obdelnik.moveTop(1e6);
+  EXPECT_EQ(chyba(ZapisPripravenou(s)), poskozen);
+  s = ruzna();
+  s.strany[2].polozky[1].obdelnik.setWidth(-1);
   EXPECT_EQ(chyba(ZapisPripravenou(s)), poskozen);
 
   // Through the file: a missing file names it, a damaged one too.
