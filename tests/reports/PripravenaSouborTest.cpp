@@ -174,3 +174,15 @@ TEST_F(PripravenaSouborTest, RefusesOtherDamagedAndHostileFiles) {
     EXPECT_TRUE(QString::fromUtf8(e.what()).endsWith(QStringLiteral("x.sesp\" je poškozen."))) << e.what();
   }
 }
+
+// The file holds every field of a prepared report. A field added to one of
+// these structures changes its size: this fails until the file's writer and
+// reader carry the new field too (and the format version says so), so that
+// a saved report never silently loses it.
+TEST(PripravenaSouborPole, EveryFieldOfAPreparedReportIsInTheFile) {
+  EXPECT_EQ(sizeof(Styl), 48u) << "a field of Styl: write it in PripravenaSoubor.cpp";
+  EXPECT_EQ(sizeof(Polozka), 64u) << "a field of Polozka: write it in PripravenaSoubor.cpp";
+  EXPECT_EQ(sizeof(PripravenaStrana), 24u) << "a field of PripravenaStrana: write it in PripravenaSoubor.cpp";
+  EXPECT_EQ(sizeof(BodOsnovy), 40u) << "a field of BodOsnovy: write it in PripravenaSoubor.cpp";
+  EXPECT_EQ(sizeof(PripravenaSestava), 112u) << "a field of PripravenaSestava: write it in PripravenaSoubor.cpp";
+}
