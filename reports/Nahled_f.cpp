@@ -565,6 +565,7 @@ bool TNahledSestavy::Najdi(const QString& text) {
 void TNahledSestavy::Tl_TiskClick() { okna_.Tiskni(pripravena_, this); }
 
 void TNahledSestavy::Tl_VzhledClick() {
+  if (nacteno_) return;  // see Otevri
   QPrinter& tiskarna = okna_.Tiskarna();
   tiskarna.setPageLayout(RozvrzeniListu(pripravena_));
   const Stranka& st = list_;
@@ -590,6 +591,7 @@ void TNahledSestavy::ZmenList(const QPageLayout& rozvrzeni) {
 }
 
 void TNahledSestavy::Tl_UpravitClick() {
+  if (nacteno_) return;  // see Otevri
   // What the designer saved is the template's sheet from now on.
   if (okna_.Navrh(sestava_, this)) list_ = sestava_.sablona().stranka;
   pripravZnovu();
