@@ -449,6 +449,11 @@ void DirectWriter::fail(int err) {
   throw FileError("Unable to write to \"" + utf8(path_) + "\". " + systemReason(err));
 }
 
+bool removeFile(const std::filesystem::path& path) noexcept {
+  std::error_code ec;
+  return std::filesystem::remove(path, ec) && !ec;
+}
+
 // --- reading ----------------------------------------------------------------------
 
 FileReader::FileReader(std::filesystem::path path) : path_(std::move(path)) {

@@ -107,6 +107,11 @@ class DirectWriter {
   int fd_ = -1;
 };
 
+// Removes a file that the program wrote and no longer wants (the pictures
+// of an export that was stopped); says whether it went. Never throws: it
+// runs on the way out of a failure.
+bool removeFile(const std::filesystem::path& path) noexcept;
+
 // Reads a whole file; throws FileError "Cannot open file ..." on failure.
 std::string readWholeFile(const std::filesystem::path& path);
 

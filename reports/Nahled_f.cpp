@@ -1,17 +1,20 @@
 #include "Nahled_f.h"
 
 #include <QComboBox>
+#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLocale>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPageSetupDialog>
 #include <QPainter>
 #include <QPrinter>
+#include <QProgressDialog>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QSpinBox>
@@ -23,6 +26,8 @@
 #include <QWheelEvent>
 #include <QVBoxLayout>
 #include <filesystem>
+#include <memory>
+#include <optional>
 
 #include "BusyCursor.h"
 #include "OknaSestavy.h"
@@ -37,6 +42,80 @@
 namespace sestavy {
 
 namespace fs = std::filesystem;
+
+namespace {
+
+const QString kTitulekExportu = QStringLiteral("Export sestavy");
+
+// Pictures estimated beyond this many bytes are written only when the
+// person says so.
+constexpr std::int64_t kVelkyVystup = 500'000'000;
+
+// An export as the preview runs it: the busy cursor, the window repainting
+// while the engine writes, and once the export has run `prodleva`
+// milliseconds a progress dialog, modal over the preview, whose "Storno"
+// stops it. Until the dialog shows, input waits: the preview takes no
+// command while its pages are being written.
+class BehVystupu {
+ public:
+  BehVystupu(QWidget* okno, int prodleva) : okno_(okno), prodleva_(prodleva) {
+    cas_.start();
+  }
+
+  // The engine's report of a page written; false stops the export.
+  bool strana(int hotovo, int celkem) {
+    const qint64 ted = cas_.elapsed();
+    const bool ukazat = !dialog_ && ted >= prodleva_;
+    if (ukazat || ted - posledni_ >= 20 || hotovo == celkem) {
+      if (ukazat) ukaz(celkem);
+      if (dialog_) {
+        dialog_->setLabelText(QStringLiteral("Strana %1 z %2").arg(hotovo).arg(celkem));
+        dialog_->setValue(hotovo);
+      }
+      // Until the dialog shows, the preview only repaints: it takes no
+      // command while its pages are written.
+      QCoreApplication::processEvents(dialog_ ? QEventLoop::AllEvents : QEventLoop::ExcludeUserInputEvents);
+      posledni_ = cas_.elapsed();
+    }
+    return !(dialog_ && dialog_->wasCanceled());
+  }
+
+ private:
+  void ukaz(int celkem) {
+    dialog_ = std::make_unique<QProgressDialog>(okno_);
+    dialog_->setObjectName(QStringLiteral("PrubehExportu"));
+    dialog_->setWindowTitle(kTitulekExportu);
+    dialog_->setCancelButtonText(QStringLiteral("Storno"));
+    dialog_->setAutoClose(false);
+    dialog_->setAutoReset(false);
+    dialog_->setMinimumDuration(0);
+    dialog_->setRange(0, celkem);
+    dialog_->setMinimumWidth(320);
+    // Modal over the preview: its commands wait while the export runs.
+    dialog_->setWindowModality(Qt::WindowModal);
+    kurzor_.reset();  // the dialog's button is there to be pressed
+    dialog_->show();
+  }
+
+  QWidget* okno_;
+  int prodleva_;
+  QElapsedTimer cas_;
+  qint64 posledni_ = 0;
+  std::optional<KurzorCekani> kurzor_{std::in_place};
+  std::unique_ptr<QProgressDialog> dialog_;
+};
+
+// The question before a picture export of `bajtu` bytes over `stran` pages.
+QString OtazkaVelkehoVystupu(std::int64_t bajtu, int stran) {
+  const QString mb = QLocale(QLocale::Czech).toString(static_cast<qlonglong>((bajtu + 500'000) / 1'000'000));
+  if (stran == 1)
+    return QStringLiteral("Obrázek stránky sestavy zabere odhadem %1 MB. Chcete jej přesto uložit?").arg(mb);
+  return QStringLiteral("Obrázky všech %1 stránek sestavy zaberou odhadem %2 MB. Chcete je přesto uložit?")
+      .arg(stran)
+      .arg(mb);
+}
+
+}  // namespace
 
 double TStranaNahledu::bodyNaMm() const { return logicalDpiX() / 25.4 * zvetseni; }
 
@@ -683,13 +762,25 @@ void TNahledSestavy::Exportuj(int druh) {
   QString jmeno = pripravena_.nazev.isEmpty() ? QStringLiteral("Sestava") : pripravena_.nazev;
   static const QRegularExpression zakazane(QStringLiteral("[\\\\/:*?\"<>|]"));
   jmeno.replace(zakazane, QStringLiteral("_"));
-  seam::FileRequest dotaz{QStringLiteral("Export sestavy"), adresar, jmeno + QLatin1Char('.') + d.pripona,
-                          {d.filtr}, 0};
+  seam::FileRequest dotaz{kTitulekExportu, adresar, jmeno + QLatin1Char('.') + d.pripona, {d.filtr}, 0};
   const QString soubor = seam::interaction().saveFileName(this, dotaz);
   if (soubor.isEmpty()) return;
-  {
-    KurzorCekani kurzor;
-    Vystup(druh, pripravena_, CestaZTextu(soubor));
+  if (d.odhad) {
+    std::int64_t bajtu = 0;
+    {
+      KurzorCekani kurzor;
+      bajtu = d.odhad(pripravena_);
+    }
+    if (bajtu > kVelkyVystup &&
+        ZobrazDotaz(kTitulekExportu, OtazkaVelkehoVystupu(bajtu, static_cast<int>(pripravena_.strany.size())),
+                    DruhDotazu::AnoNeVarovani) != QMessageBox::Yes)
+      return;
+  }
+  try {
+    BehVystupu beh(this, ProdlevaPrubehu);
+    Vystup(druh, pripravena_, CestaZTextu(soubor), [&beh](int hotovo, int celkem) { return beh.strana(hotovo, celkem); });
+  } catch (const VystupZrusen&) {
+    return;  // stopped by the person: nothing was written, nothing to say
   }
   if (!sestava_.SouborNastaveni.empty()) {
     // Only a convenience for the next export: a settings file that cannot
@@ -744,10 +835,26 @@ void TNahledSestavy::obnovRychlyExport() {
 void TNahledSestavy::RychlyExport() {
   const auto [druh, adresar] = posledniExport(sestava_.SouborNastaveni);
   if (druh < 0) return;
-  const fs::path soubor =
-      CestaZTextu(adresar) / CestaZTextu(jmenoSouboru(pripravena_.nazev) + QLatin1Char('.') + DruhyVystupu()[druh].pripona);
-  KurzorCekani kurzor;
-  Vystup(druh, pripravena_, soubor);
+  const DruhVystupu& d = DruhyVystupu()[static_cast<std::size_t>(druh)];
+  const fs::path soubor = CestaZTextu(adresar) / CestaZTextu(jmenoSouboru(pripravena_.nazev) + QLatin1Char('.') + d.pripona);
+  // As the export from the menu: the question before pictures far larger
+  // than expected, the progress with its "Storno".
+  if (d.odhad) {
+    std::int64_t bajtu = 0;
+    {
+      KurzorCekani kurzor;
+      bajtu = d.odhad(pripravena_);
+    }
+    if (bajtu > kVelkyVystup &&
+        ZobrazDotaz(kTitulekExportu, OtazkaVelkehoVystupu(bajtu, static_cast<int>(pripravena_.strany.size())),
+                    DruhDotazu::AnoNeVarovani) != QMessageBox::Yes)
+      return;
+  }
+  try {
+    BehVystupu beh(this, ProdlevaPrubehu);
+    Vystup(druh, pripravena_, soubor, [&beh](int hotovo, int celkem) { return beh.strana(hotovo, celkem); });
+  } catch (const VystupZrusen&) {
+  }
 }
 
 }  // namespace sestavy

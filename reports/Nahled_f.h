@@ -103,7 +103,11 @@ class TNahledSestavy : public QDialog {
   // keeps what it showed.
   void Otevri(const QString& soubor);
   // Asks for the file through the save dialog, then writes export `druh`.
+  // Pictures estimated beyond 500 MB are written only after a question.
+  // An export that runs longer than ProdlevaPrubehu milliseconds shows its
+  // progress in a dialog whose "Storno" stops it, leaving nothing written.
   void Exportuj(int druh);
+  int ProdlevaPrubehu = 500;
   // Exportuj, then remembers the type for the quick export when a file was written.
   void ExportujAZapamatuj(int druh);
   // Writes the last export type into the last export folder, named after

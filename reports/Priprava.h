@@ -1,6 +1,7 @@
 #pragma once
 // Preparing a report: the template's bands laid out over pages from the
 // records of the record store's view, in its order and under its filter.
+#include <QMarginsF>
 #include <QRectF>
 #include <QString>
 #include <vector>
@@ -42,6 +43,7 @@ struct BodOsnovy {
 struct PripravenaSestava {
   QString nazev;
   double sirka = 210, vyska = 297;  // the sheet, millimetres
+  QMarginsF okraje;                 // the template's margins, millimetres
   std::vector<Styl> styly;
   std::vector<PripravenaStrana> strany;
   // The group headers in report order; a header repeated at the top of a

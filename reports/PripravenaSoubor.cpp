@@ -124,6 +124,10 @@ std::string ZapisPripravenou(const PripravenaSestava& s) {
   z.text(s.nazev);
   z.f64(s.sirka);
   z.f64(s.vyska);
+  z.f64(s.okraje.left());
+  z.f64(s.okraje.top());
+  z.f64(s.okraje.right());
+  z.f64(s.okraje.bottom());
   z.pocet(s.styly.size());
   for (const Styl& st : s.styly) {
     z.text(st.pismo);
@@ -168,6 +172,12 @@ PripravenaSestava CtiPripravenou(std::string_view bajty, const QString& soubor) 
   s.sirka = c.f64();
   s.vyska = c.f64();
   if (s.sirka <= 0 || s.vyska <= 0 || s.sirka > kNejdal || s.vyska > kNejdal) c.poskozen();
+  double okraje[4];
+  for (double& o : okraje) {
+    o = c.f64();
+    if (o < 0 || o > kNejdal) c.poskozen();
+  }
+  s.okraje = QMarginsF(okraje[0], okraje[1], okraje[2], okraje[3]);
   s.styly.resize(c.pocet(kMinStyl));
   for (Styl& st : s.styly) {
     st.pismo = c.text();

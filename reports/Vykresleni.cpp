@@ -1,46 +1,63 @@
 #include "Vykresleni.h"
 
-#include <QFontMetricsF>
 #include <QPaintDevice>
 #include <QPainter>
 
+#include "Sazba.h"
+
 namespace sestavy {
+
+QFont PismoStylu(const Styl& st, double zvetseni) {
+  QFont f(st.pismo);
+  f.setPointSizeF(std::max(0.5, st.velikost * zvetseni));
+  f.setBold(st.tucne);
+  f.setItalic(st.kurziva);
+  return f;
+}
+
+namespace {
+
+// One text in its box: the lines the typesetting breaks it into, as many as
+// the box holds (the last one ending with "…" when the text goes on), and
+// nothing else, so that a cut text leaves no invisible rest in a PDF. The
+// lines are laid out in the typesetting's units and scaled to the device,
+// so every zoom and every device shows the same lines.
+void vykresliText(QPainter& painter, const Polozka& p, const Styl& st, double bodyNaMm) {
+  const Pismo& pismo = Pismo::Stylu(st);
+  const QRectF& o = p.obdelnik;
+  const std::vector<QString> radky = pismo.radky(p.text, o.width(), pismo.radkuVeVysce(o.height()));
+  const QTransform puvodni = painter.worldTransform();
+  const double k = bodyNaMm / kJednotekNaMm;  // device pixels to the unit
+  painter.setWorldTransform(QTransform::fromTranslate(o.left() * bodyNaMm, o.top() * bodyNaMm).scale(k, k) * puvodni);
+  painter.setFont(pismo.font());
+  const double volno = o.width() - 2 * kOdsazeni;
+  for (size_t i = 0; i < radky.size(); ++i) {
+    const QString& r = radky[i];
+    if (r.isEmpty()) continue;
+    double x = kOdsazeni;
+    if (st.zarovnani == Zarovnani::Stred)
+      x += (volno - pismo.sirka(r)) / 2;
+    else if (st.zarovnani == Zarovnani::Vpravo)
+      x += volno - pismo.sirka(r);
+    const double y = static_cast<double>(i) * pismo.radek() + pismo.nadUcarim();
+    painter.drawText(QPointF(x * kJednotekNaMm, y * kJednotekNaMm), r);
+  }
+  painter.setWorldTransform(puvodni);
+}
+
+}  // namespace
 
 void VykresliStranu(QPainter& painter, const PripravenaSestava& s, int strana, double bodyNaMm,
                     const Polozka* zvyraznena) {
-  const int dpi = painter.device() ? painter.device()->logicalDpiY() : 96;
-  // Type sizes follow the page: points scaled by the zoom of this device.
-  const double zvetseni = bodyNaMm * 25.4 / dpi;
-  std::vector<QFont> pisma;
-  std::vector<double> radek;  // line height of each style on this device
-  pisma.reserve(s.styly.size());
-  for (const auto& st : s.styly) {
-    QFont f(st.pismo);
-    f.setPointSizeF(std::max(0.5, st.velikost * zvetseni));
-    f.setBold(st.tucne);
-    f.setItalic(st.kurziva);
-    pisma.push_back(f);
-    radek.push_back(painter.device() ? QFontMetricsF(f, painter.device()).height() : f.pointSizeF());
-  }
   painter.save();
   painter.setPen(QPen(Qt::black, std::max(1.0, 0.2 * bodyNaMm)));
-  const double odsazeni = 0.5 * bodyNaMm;  // text keeps off its frame
-  int aktualni = -1;
   for (const auto& p : s.strany.at(strana).polozky) {
     const QRectF r(p.obdelnik.left() * bodyNaMm, p.obdelnik.top() * bodyNaMm, p.obdelnik.width() * bodyNaMm,
                    p.obdelnik.height() * bodyNaMm);
     const Styl& st = s.styly[p.styl];
     if (&p == zvyraznena) painter.fillRect(r, QColor(255, 230, 120));
     if (st.ramecek) painter.drawRect(r);
-    if (p.text.isEmpty()) continue;
-    if (p.styl != aktualni) painter.setFont(pisma[p.styl]), aktualni = p.styl;
-    // A text wraps only where its box holds two lines; in a one-line box
-    // (a row of a list) it stays on its line and is cut at the box's end.
-    int zarovnani = Qt::AlignTop | (r.height() >= 1.9 * radek[p.styl] ? Qt::TextWordWrap : Qt::TextSingleLine);
-    zarovnani |= st.zarovnani == Zarovnani::Stred ? Qt::AlignHCenter
-                 : st.zarovnani == Zarovnani::Vpravo ? Qt::AlignRight
-                                                     : Qt::AlignLeft;
-    painter.drawText(r.adjusted(odsazeni, 0, -odsazeni, 0), zarovnani, p.text);
+    if (!p.text.isEmpty()) vykresliText(painter, p, st, bodyNaMm);
   }
   painter.restore();
 }

@@ -347,10 +347,18 @@ TEST_F(NahledTest, QuickExportWritesTheLastTypeToTheLastFolder) {
   auto n = ukaz();
   EXPECT_FALSE(n->Akce_RychlyExport->isEnabled());  // no export yet
   fs::create_directories(dir / "out");
+  auto druh = [](const char* pripona) {
+    for (int i = 0; i < int(DruhyVystupu().size()); ++i)
+      if (DruhyVystupu()[i].pripona == QLatin1String(pripona)) return i;
+    return -1;
+  };
+  const int csv = druh("csv"), pdf = druh("pdf");
+  ASSERT_GE(csv, 0);
+  ASSERT_GE(pdf, 0);
   const struct {
     int druh;
     const char* soubor;
-  } pripady[] = {{7, "Malá sestava.csv"}, {0, "Malá sestava.pdf"}};
+  } pripady[] = {{csv, "Malá sestava.csv"}, {pdf, "Malá sestava.pdf"}};
   for (const auto& p : pripady) {
     SCOPED_TRACE(p.soubor);
     person.fileAnswers = {{text(dir / "out" / "prvni"), 0}};
@@ -361,7 +369,7 @@ TEST_F(NahledTest, QuickExportWritesTheLastTypeToTheLastFolder) {
     EXPECT_TRUE(n->Akce_RychlyExport->toolTip().contains(DruhyVystupu()[p.druh].nazev));
     EXPECT_TRUE(n->Akce_RychlyExport->toolTip().contains(text(dir / "out")));
     // A cancelled export changes nothing.
-    n->ExportujAZapamatuj(p.druh == 0 ? 7 : 0);
+    n->ExportujAZapamatuj(p.druh == pdf ? csv : pdf);
 
     const fs::path cil = dir / "out" / fs::path(std::u8string(reinterpret_cast<const char8_t*>(p.soubor)));
     files::writeFileAtomically(cil, "stary obsah");  // overwritten, as exports are
@@ -370,7 +378,7 @@ TEST_F(NahledTest, QuickExportWritesTheLastTypeToTheLastFolder) {
     EXPECT_EQ(person.fileRequests.size(), dotazu);  // no dialog
     EXPECT_TRUE(person.messages.empty());
     Vystup(p.druh, n->Pripravena(), dir / "cekany");
-    if (p.druh == 7) EXPECT_EQ(files::readWholeFile(cil), files::readWholeFile(dir / "cekany"));
+    if (p.druh == csv) EXPECT_EQ(files::readWholeFile(cil), files::readWholeFile(dir / "cekany"));
     else EXPECT_EQ(files::readWholeFile(cil).substr(0, 5), "%PDF-");
   }
   // The next preview offers it too.

@@ -19,6 +19,7 @@
 #include "OknaSestavy.h"
 #include "Pomocnici.h"
 #include "Sestava.h"
+#include "Vystupy.h"
 
 using namespace sestavy;
 namespace fs = std::filesystem;
@@ -190,7 +191,9 @@ TEST_F(NavrharTest, PreviewNavigationZoomFindAndExport) {
 
   person.fileAnswers = {{QString::fromStdString((dir / "out" / "x.csv").string()), 0}};
   fs::create_directories(dir / "out");
-  n.Exportuj(7);
+  int csv = 0;
+  while (DruhyVystupu()[csv].pripona != QStringLiteral("csv")) ++csv;
+  n.Exportuj(csv);
   ASSERT_EQ(person.fileRequests.size(), 1u);
   EXPECT_EQ(person.fileRequests[0].fileName, QStringLiteral("Malá sestava.csv"));
   EXPECT_TRUE(fs::exists(dir / "out" / "x.csv"));

@@ -21,6 +21,7 @@ void stejne(const PripravenaSestava& a, const PripravenaSestava& b) {
   EXPECT_EQ(a.nazev, b.nazev);
   EXPECT_EQ(a.sirka, b.sirka);
   EXPECT_EQ(a.vyska, b.vyska);
+  EXPECT_EQ(a.okraje, b.okraje);
   ASSERT_EQ(a.styly.size(), b.styly.size());
   for (size_t i = 0; i < a.styly.size(); ++i) {
     const Styl &x = a.styly[i], &y = b.styly[i];
@@ -60,6 +61,7 @@ PripravenaSestava ruzna() {
   PripravenaSestava s;
   s.nazev = QStringLiteral("Řecky Ελληνικά, znak ✓ a 漢字 mimo kódovou stránku");
   s.sirka = 123.456, s.vyska = 78.9;
+  s.okraje = QMarginsF(1.5, 0, 12.25, 7);
   s.styly = {{QStringLiteral("Arial"), 9, false, false, Zarovnani::Vlevo, false},
              {QStringLiteral("Times New Roman"), 14.5, true, true, Zarovnani::Vpravo, true},
              {QString(), 0.5, false, true, Zarovnani::Stred, false}};
@@ -118,14 +120,15 @@ TEST_F(PripravenaSouborTest, RefusesOtherDamagedAndHostileFiles) {
   // Offsets in the writer's layout: signature 8, version 4, then the name.
   const size_t nazev = 12;
   const size_t sirka = nazev + 4 + 2 * size_t(ruzna().nazev.size());
-  const size_t stylu = sirka + 16;
+  const size_t okraje = sirka + 16;
+  const size_t stylu = okraje + 32;
   auto zmen = [&](size_t kde, const std::string& co) {
     std::string b = dobry;
     b.replace(kde, co.size(), co);
     return b;
   };
   auto u32 = [](uint32_t v) { return std::string(reinterpret_cast<const char*>(&v), 4); };
-  double nan = std::nan(""), obri = 1e300;
+  double nan = std::nan(""), obri = 1e300, zaporny = -1;
   const struct {
     const char* nazev;
     std::string bajty;
@@ -139,6 +142,7 @@ TEST_F(PripravenaSouborTest, RefusesOtherDamagedAndHostileFiles) {
       {"a name of every byte left", zmen(nazev, u32(uint32_t(dobry.size()))), poskozen},
       {"four thousand million styles", zmen(stylu, u32(0xffffffff)), poskozen},
       {"a sheet without width", zmen(sirka, std::string(8, '\0')), poskozen},
+      {"a negative margin", zmen(okraje + 8, std::string(reinterpret_cast<const char*>(&zaporny), 8)), poskozen},
       {"a sheet width not a number", zmen(sirka, std::string(reinterpret_cast<const char*>(&nan), 8)), poskozen},
       {"a type size of 1e300 points", zmen(stylu + 4 + 4 + 2 * 5, std::string(reinterpret_cast<const char*>(&obri), 8)),
        poskozen},
@@ -184,5 +188,5 @@ TEST(PripravenaSouborPole, EveryFieldOfAPreparedReportIsInTheFile) {
   EXPECT_EQ(sizeof(Polozka), 64u) << "a field of Polozka: write it in PripravenaSoubor.cpp";
   EXPECT_EQ(sizeof(PripravenaStrana), 24u) << "a field of PripravenaStrana: write it in PripravenaSoubor.cpp";
   EXPECT_EQ(sizeof(BodOsnovy), 40u) << "a field of BodOsnovy: write it in PripravenaSoubor.cpp";
-  EXPECT_EQ(sizeof(PripravenaSestava), 112u) << "a field of PripravenaSestava: write it in PripravenaSoubor.cpp";
+  EXPECT_EQ(sizeof(PripravenaSestava), 144u) << "a field of PripravenaSestava: write it in PripravenaSoubor.cpp";
 }

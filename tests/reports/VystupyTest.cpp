@@ -1,12 +1,24 @@
-// Exports of a prepared report.
+// Exports of a prepared report, and the preview running them.
+#include <QApplication>
 #include <QImage>
+#include <QImageReader>
 #include <QProcess>
+#include <QProgressDialog>
+#include <QStandardPaths>
 #include <QTemporaryDir>
+#include <QTimer>
+#include <algorithm>
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <memory>
+#include <optional>
 
+#include "../windows/FakeInteraction.h"
 #include "FileLayer.h"
+#include "Nahled_f.h"
+#include "OknaSestavy.h"
 #include "Pomocnici.h"
+#include "Sestava.h"
 #include "Vystupy.h"
 
 using namespace sestavy;
@@ -75,20 +87,54 @@ TEST_F(VystupyTest, HtmlSpreadsheetAndRtfHoldTheTexts) {
   VystupRTF(s, dir / "a.rtf");
   const std::string rtf = files::readWholeFile(dir / "a.rtf");
   EXPECT_EQ(rtf.rfind("{\\rtf1\\ansi\\ansicpg1250", 0), 0u);
+  // The sheet of 150 x 100 mm lying, its margins of 10 mm; in twips.
+  EXPECT_NE(rtf.find("\\paperw8504\\paperh5669\\landscape\\margl567\\margr567\\margt567\\margb567"),
+            std::string::npos);
   EXPECT_NE(rtf.find("\\'8elu\\'9dou\\'e8k\\'fd \"k\\'f9\\'f2\""), std::string::npos);
   size_t stran = 0;
   for (size_t i = rtf.find("\\page"); i != std::string::npos; i = rtf.find("\\page", i + 1)) ++stran;
   EXPECT_EQ(stran, 2u);
 }
 
+// RTF texts: the code page's letters as \'xx, the rest (a template's text
+// may hold any character) as \uN, a pair of them beyond the basic plane,
+// with "?" for older readers; RTF's own characters escaped.
+TEST(VystupRtfText, CodePageEscapesAndUnicode) {
+  const struct {
+    const char* hodnota;  // UTF-8
+    const char* rtf;
+  } pripady[] = {
+      {"Ceník ř", "Cen\\'edk \\'f8"},
+      {"α ω", "\\u945? \\u969?"},
+      {"{a}\\b", "\\{a\\}\\\\b"},
+      {"\xF0\x9F\x98\x80", "\\u-10179?\\u-8704?"},
+  };
+  QTemporaryDir tmp;
+  const fs::path dir{tmp.path().toStdString()};
+  for (const auto& p : pripady) {
+    SCOPED_TRACE(p.hodnota);
+    store::RecordStore data;
+    pomoc::napln(data, 0);
+    Sablona sablona = pomoc::malaSablona();
+    sablona.pasma[0].objekty[0].text = QString::fromUtf8(p.hodnota);
+    VystupRTF(Priprav(sablona, data), dir / "a.rtf");
+    EXPECT_NE(files::readWholeFile(dir / "a.rtf").find(std::string(" ") + p.rtf + "}\\par}"), std::string::npos);
+  }
+}
+
 TEST_F(VystupyTest, PicturesOnePerPage) {
-  for (const char* f : {"BMP", "PNG"}) {
+  for (const char* f : {"BMP", "PNG", "GIF"}) {
+    SCOPED_TRACE(f);
     const std::string ext = std::string(".") + f;
     const auto soubory = VystupObrazky(s, dir / ("strana" + ext), f);
     ASSERT_EQ(soubory.size(), 3u);
     EXPECT_EQ(soubory[0], dir / ("strana" + ext));
     EXPECT_EQ(soubory[2], dir / ("strana_3" + ext));
-    QImage obr(QString::fromStdString(soubory[1].string()));
+    // Read as what it claims to be, whatever its name says.
+    QImageReader cteni(QString::fromStdString(soubory[1].string()));
+    cteni.setDecideFormatFromContent(true);
+    EXPECT_EQ(cteni.format().toUpper(), QByteArray(f));
+    const QImage obr = cteni.read();
     EXPECT_EQ(obr.size(), QSize(qRound(150 / 25.4 * 96), qRound(100 / 25.4 * 96)));
     // Texts are painted on the white page.
     int tmave = 0;
@@ -101,4 +147,262 @@ TEST_F(VystupyTest, PicturesOnePerPage) {
 TEST_F(VystupyTest, AFailedWriteLeavesNoFile) {
   EXPECT_THROW(VystupCSV(s, dir / "chybi" / "a.csv"), files::FileError);
   EXPECT_FALSE(fs::exists(dir / "chybi"));
+}
+
+// An independent reader agrees: ImageMagick reads the GIF as one picture of
+// the page's size in a palette.
+TEST_F(VystupyTest, GifReadByImageMagick) {
+  const QString identify = QStandardPaths::findExecutable("identify");
+  if (identify.isEmpty()) GTEST_SKIP() << "ImageMagick's identify is not installed";
+  VystupObrazky(s, dir / "a.gif", "GIF");
+  QProcess p;
+  p.start(identify, {"-format", "%m %w %h %k %r\n", QString::fromStdString((dir / "a.gif").string())});
+  ASSERT_TRUE(p.waitForFinished(20000));
+  const QString vystup = QString::fromUtf8(p.readAllStandardOutput()).trimmed();
+  const QStringList pole = vystup.split(' ');
+  ASSERT_GE(pole.size(), 5) << vystup.toStdString();
+  EXPECT_EQ(pole[0], "GIF");
+  EXPECT_EQ(pole[1].toInt(), qRound(150 / 25.4 * 96));
+  EXPECT_EQ(pole[2].toInt(), qRound(100 / 25.4 * 96));
+  EXPECT_GE(pole[3].toInt(), 2);  // black text on white, with shades between
+  EXPECT_TRUE(vystup.contains("PseudoClass")) << vystup.toStdString();
+}
+
+TEST_F(VystupyTest, AStoppedExportLeavesNothing) {
+  for (int druh = 0; druh < static_cast<int>(DruhyVystupu().size()); ++druh) {
+    const DruhVystupu& d = DruhyVystupu()[druh];
+    SCOPED_TRACE(d.nazev.toStdString());
+    const fs::path cil = dir / ("x." + d.pripona.toStdString());
+    std::vector<std::pair<int, int>> hlaseno;
+    EXPECT_THROW(Vystup(druh, s, cil, [&](int hotovo, int celkem) {
+      hlaseno.emplace_back(hotovo, celkem);
+      return hotovo < 2;
+    }), VystupZrusen);
+    EXPECT_EQ(hlaseno, (std::vector<std::pair<int, int>>{{1, 3}, {2, 3}}));
+    EXPECT_TRUE(fs::is_empty(dir)) << fs::directory_iterator(dir)->path();
+
+    // Run to its end, the export reports every page once.
+    hlaseno.clear();
+    Vystup(druh, s, cil, [&](int hotovo, int celkem) { return hlaseno.emplace_back(hotovo, celkem), true; });
+    EXPECT_EQ(hlaseno, (std::vector<std::pair<int, int>>{{1, 3}, {2, 3}, {3, 3}}));
+    EXPECT_TRUE(fs::exists(cil));
+    fs::remove_all(dir);
+    fs::create_directories(dir);
+  }
+}
+
+namespace {
+
+// Pages rendered by pdftoppm at 50 dots per inch, in page order.
+std::vector<QImage> strankyPdf(const QString& pdftoppm, const fs::path& pdf, const fs::path& predpona) {
+  QProcess p;
+  p.start(pdftoppm, {"-r", "50", "-png", QString::fromStdString(pdf.string()), QString::fromStdString(predpona.string())});
+  if (!p.waitForFinished(120000)) return {};
+  std::vector<fs::path> soubory;
+  for (const auto& f : fs::directory_iterator(predpona.parent_path()))
+    if (f.path().filename().string().rfind(predpona.filename().string() + "-", 0) == 0) soubory.push_back(f.path());
+  std::sort(soubory.begin(), soubory.end());  // pdftoppm pads the numbers
+  std::vector<QImage> out;
+  for (const auto& f : soubory) out.emplace_back(QString::fromStdString(f.string()));
+  return out;
+}
+
+// Where a page has ink, in cells of 3 x 3 pixels (1.5 mm at 50 dpi).
+std::vector<std::vector<bool>> inkoust(const QImage& obr) {
+  const int k = 3;
+  std::vector<std::vector<bool>> b((obr.height() + k - 1) / k, std::vector<bool>((obr.width() + k - 1) / k));
+  for (int y = 0; y < obr.height(); ++y)
+    for (int x = 0; x < obr.width(); ++x)
+      if (qGray(obr.pixel(x, y)) < 140) b[y / k][x / k] = true;
+  return b;
+}
+
+// The worst share, over the rows of cells where `a` has a text's worth of
+// ink, of `a`'s inked cells with no ink in `b` within one cell: a text that
+// one rendering has where the other has none, moved, wrapped or lost.
+double navic(const std::vector<std::vector<bool>>& a, const std::vector<std::vector<bool>>& b) {
+  double nejhorsi = 0;
+  for (int y = 0; y < static_cast<int>(a.size()); ++y) {
+    int inku = 0, chybi = 0;
+    for (int x = 0; x < static_cast<int>(a[y].size()); ++x) {
+      if (!a[y][x]) continue;
+      ++inku;
+      bool najde = false;
+      for (int dy = -1; dy <= 1 && !najde; ++dy)
+        for (int dx = -1; dx <= 1 && !najde; ++dx) {
+          const int yy = y + dy, xx = x + dx;
+          najde = yy >= 0 && yy < static_cast<int>(b.size()) && xx >= 0 && xx < static_cast<int>(b[yy].size()) &&
+                  b[yy][xx];
+        }
+      chybi += !najde;
+    }
+    if (inku >= 4) nejhorsi = std::max(nejhorsi, static_cast<double>(chybi) / inku);
+  }
+  return nejhorsi;
+}
+
+}  // namespace
+
+// LibreOffice lays out the RTF as the preview shows the report: the same
+// pages, each with its texts where the PDF export puts them (so with the
+// sheet, the margins, the alignment and the borders), for each shipped
+// template over records whose values fill their fields.
+TEST(VystupRtf, LibreOfficeLaysItOutAsThePreview) {
+  const QString soffice = QStandardPaths::findExecutable("soffice");
+  const QString pdftoppm = QStandardPaths::findExecutable("pdftoppm");
+  if (soffice.isEmpty() || pdftoppm.isEmpty()) GTEST_SKIP() << "LibreOffice or pdftoppm is not installed";
+  QTemporaryDir tmp;
+  const fs::path dir{tmp.path().toStdString()};
+  store::RecordStore data;
+  std::vector<std::vector<std::string>> zaznamy;
+  const std::string dlouhy = "Příliš žluťoučký kůň úpěl ďábelské ódy; ";
+  for (int i = 1; i <= 70; ++i) {
+    std::string popis;
+    while (popis.size() < 300) popis += dlouhy;
+    zaznamy.push_back({"Záznam " + std::to_string(i) + " " + (i % 7 == 0 ? popis.substr(0, 70) : std::string()),
+                       "http://example.cz/" + std::string(i % 5 == 0 ? 230 : 10, 'a' + i % 26),
+                       std::string(1, char('A' + i % 3)), popis});
+  }
+  pomoc::napln(data, zaznamy);
+  const fs::path sablony = fs::path(ODK_FIXTURES).parent_path().parent_path() / "resources" / "Ses";
+  QStringList rtf;
+  std::vector<std::pair<std::string, PripravenaSestava>> sestavy;
+  for (const auto& f : fs::directory_iterator(sablony)) {
+    if (f.path().extension() != ".ses") continue;
+    const std::string jmeno = f.path().stem().string();
+    sestavy.emplace_back(jmeno, Priprav(NactiSablonu(f.path()), data));
+    VystupPDF(sestavy.back().second, dir / (jmeno + ".pdf"));
+    VystupRTF(sestavy.back().second, dir / (jmeno + ".rtf"));
+    rtf << QString::fromStdString((dir / (jmeno + ".rtf")).string());
+  }
+  ASSERT_EQ(sestavy.size(), 3u);
+  QProcess lo;
+  lo.start(soffice, QStringList{"-env:UserInstallation=file://" + QString::fromStdString((dir / "profil").string()),
+                                "--headless", "--convert-to", "pdf", "--outdir",
+                                QString::fromStdString((dir / "lo").string())} + rtf);
+  ASSERT_TRUE(lo.waitForFinished(300000)) << "soffice did not finish";
+  for (const auto& [jmeno, s] : sestavy) {
+    SCOPED_TRACE(jmeno);
+    const auto nahled = strankyPdf(pdftoppm, dir / (jmeno + ".pdf"), dir / (jmeno + "-nahled"));
+    const auto office = strankyPdf(pdftoppm, dir / "lo" / (jmeno + ".pdf"), dir / (jmeno + "-lo"));
+    ASSERT_EQ(nahled.size(), s.strany.size());
+    ASSERT_EQ(office.size(), nahled.size());
+    for (size_t i = 0; i < nahled.size(); ++i) {
+      SCOPED_TRACE("strana " + std::to_string(i + 1));
+      ASSERT_LE(std::abs(office[i].width() - nahled[i].width()), 1);
+      ASSERT_LE(std::abs(office[i].height() - nahled[i].height()), 1);
+      const auto a = inkoust(nahled[i]), b = inkoust(office[i]);
+      EXPECT_LT(navic(a, b), 0.25);
+      EXPECT_LT(navic(b, a), 0.25);
+    }
+  }
+}
+
+namespace {
+
+// The preview over a register of `zaznamu` records on the small sheet (six
+// rows a page), its exports answered by the scripted person.
+class ExportNahleduTest : public ::testing::Test {
+ protected:
+  QTemporaryDir tmp;
+  fs::path dir{tmp.path().toStdString()};
+  fs::path out{dir / "out"};
+  FakeInteraction person;
+  store::RecordStore data;
+  TSestavaData link;
+  TSestava sestava;
+  TOknaSestavy okna;
+  std::unique_ptr<TNahledSestavy> nahled;
+
+  void otevri(int zaznamu) {
+    pomoc::napln(data, zaznamu);
+    link.data = &data;
+    sestava.DataSet = &link;
+    sestava.SouborNastaveni = dir / "Sestavy.ini";
+    fs::create_directories(dir / "Ses");
+    fs::create_directories(out);
+    UlozSablonu(dir / "Ses" / "mala.ses", pomoc::malaSablona());
+    sestava.NactiZeSouboru(dir / "Ses" / "mala.ses");
+    nahled = std::make_unique<TNahledSestavy>(okna, sestava, sestava.Priprav());
+    nahled->ProdlevaPrubehu = 0;  // the progress shows at once
+  }
+
+  static int druh(const char* pripona) {
+    for (int i = 0; i < static_cast<int>(DruhyVystupu().size()); ++i)
+      if (DruhyVystupu()[i].pripona == QLatin1String(pripona)) return i;
+    ADD_FAILURE() << pripona;
+    return 0;
+  }
+
+  // Exports `pripona` to out/x.<pripona>; the person presses "Storno" in the
+  // progress dialog as soon as it shows. Returns the pages the dialog had
+  // reached, or -1 when it never showed.
+  int exportujAZrus(const char* pripona) {
+    person.fileAnswers = {{QString::fromStdString((out / (std::string("x.") + pripona)).string()), 0}};
+    int videno = -1;
+    QTimer storno;
+    storno.setInterval(0);
+    QObject::connect(&storno, &QTimer::timeout, [&] {
+      auto* d = nahled->findChild<QProgressDialog*>(QStringLiteral("PrubehExportu"));
+      if (!d || !d->isVisible() || videno >= 0) return;
+      videno = d->value();
+      EXPECT_EQ(d->windowTitle(), QStringLiteral("Export sestavy"));
+      EXPECT_EQ(d->labelText(), QStringLiteral("Strana %1 z %2").arg(d->value()).arg(d->maximum()));
+      d->cancel();
+    });
+    storno.start();
+    nahled->Exportuj(druh(pripona));
+    return videno;
+  }
+
+  std::vector<fs::path> zapsano() const {
+    std::vector<fs::path> v;
+    for (const auto& f : fs::directory_iterator(out)) v.push_back(f.path().filename());
+    return v;
+  }
+};
+
+}  // namespace
+
+TEST_F(ExportNahleduTest, StornoInTheProgressLeavesNoFile) {
+  otevri(60);  // ten pages
+  for (const char* pripona : {"pdf", "html", "xml", "rtf", "bmp", "png", "gif", "txt", "csv"}) {
+    SCOPED_TRACE(pripona);
+    const int videno = exportujAZrus(pripona);
+    EXPECT_GE(videno, 1);
+    EXPECT_LT(videno, 10);
+    EXPECT_EQ(zapsano(), std::vector<fs::path>{});
+    EXPECT_EQ(person.messages.size(), 0u) << person.texts().join('\n').toStdString();
+    EXPECT_EQ(nahled->findChild<QProgressDialog*>(), nullptr);  // gone with the export
+  }
+}
+
+// Pictures of some 1000 pages: BMP comes to some 640 MB, PNG to far less.
+TEST_F(ExportNahleduTest, LargePicturesOnlyAfterAQuestion) {
+  otevri(6000);
+  ASSERT_GT(nahled->Pripravena().strany.size(), 990u);
+  struct Pripad {
+    const char* pripona;
+    std::optional<QMessageBox::StandardButton> odpoved;  // none: not asked
+    bool exportuje;                                      // the progress shows
+  };
+  for (const Pripad& p : {Pripad{"bmp", QMessageBox::No, false}, Pripad{"bmp", QMessageBox::Yes, true},
+                          Pripad{"png", std::nullopt, true}}) {
+    SCOPED_TRACE(std::string(p.pripona) + (p.odpoved == QMessageBox::No ? " Ne" : ""));
+    person.messages.clear();
+    if (p.odpoved) person.answers = {*p.odpoved};
+    const int videno = exportujAZrus(p.pripona);
+    EXPECT_EQ(videno >= 0, p.exportuje);
+    EXPECT_EQ(zapsano(), std::vector<fs::path>{});
+    ASSERT_EQ(person.messages.size(), p.odpoved ? 1u : 0u);
+    if (!p.odpoved) continue;
+    const auto& m = person.messages[0];
+    EXPECT_EQ(m.caption, QStringLiteral("Export sestavy"));
+    EXPECT_EQ(m.icon, QMessageBox::Warning);
+    EXPECT_EQ(m.buttons, QMessageBox::Yes | QMessageBox::No);
+    EXPECT_EQ(m.defaultButton, QMessageBox::No);
+    EXPECT_TRUE(m.text.startsWith(QStringLiteral("Obrázky všech %1 stránek sestavy zaberou odhadem ")
+                                      .arg(nahled->Pripravena().strany.size())))
+        << m.text.toStdString();
+  }
 }
