@@ -54,7 +54,8 @@ int main(int argc, char** argv) {
       std::printf("| open prepared report (.sesp) | %d | %zu | %.3f | - |\n", zaznamu, zpet.strany.size(), n);
       sestavy::PripravenaSestava g;
       const double pg = sekundy([&] { g = sestavy::Priprav(podleKodu, data); });
-      std::printf("| prepare the list by code | %d | %zu | %.3f | <= 2 |\n", zaznamu, g.strany.size(), pg);
+      std::printf("| prepare the list by code (%zu groups) | %d | %zu | %.3f | <= 2 |\n", g.osnova.size(), zaznamu,
+                  g.strany.size(), pg);
     }
     if (zaznamu == 10000) {
       const fs::path pdf = fs::path(tmp.path().toStdString()) / "a.pdf";
@@ -66,5 +67,25 @@ int main(int argc, char** argv) {
       if (argc > 1) sestavy::VystupObrazky(s, argv[1], "PNG");
     }
   }
+
+  // Templates of 10 MB: one with a name of 10 MB (refused, its raw name
+  // listed), and one within the bounds (10 000 texts of 1 000 letters).
+  std::printf("\n| template of 10 MB | seconds | target |\n|---|---:|---:|\n");
+  const std::string obrovsky = "<Sestava ReportOptions.Name=\"" + std::string(10 << 20, '\x9e') + "\"/>";
+  const double odmitnuti = sekundy([&] {
+    try {
+      sestavy::CtiSablonu(obrovsky);
+    } catch (const sestavy::ChybaSablony&) {
+    }
+  });
+  std::printf("| read, a name of 10 MB (refused) | %.3f | < 1 |\n", odmitnuti);
+  std::printf("| raw name of 10 MB for the catalogue | %.3f | < 1 |\n",
+              sekundy([&] { sestavy::CtiSurovyNazev(obrovsky); }));
+  sestavy::Sablona velka = sablona;
+  velka.pasma.back().objekty.assign(sestavy::kNejviceObjektu - 100, sestavy::TextovyObjekt{});
+  for (auto& t : velka.pasma.back().objekty) t.text = QString(1000, QChar(u'ž'));
+  const std::string bajty = sestavy::ZapisSablonu(velka);
+  const double cteni = sekundy([&] { sestavy::CtiSablonu(bajty); });
+  std::printf("| read, %.1f MB within the bounds | %.3f | < 1 |\n", bajty.size() / 1048576.0, cteni);
   return 0;
 }

@@ -113,6 +113,7 @@ class RealInteraction final : public Interaction {
     label->setWordWrap(true);
     auto* edit = new QLineEdit(r.text, &dialog);
     edit->setMaxLength(r.maxLength);
+    if (r.hidden) edit->setEchoMode(QLineEdit::Password);
     edit->selectAll();
     auto* buttons = new QDialogButtonBox(&dialog);
     QPushButton* ok = buttons->addButton(QStringLiteral("OK"), QDialogButtonBox::AcceptRole);

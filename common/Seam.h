@@ -27,6 +27,7 @@ struct InputRequest {
   QString prompt;
   QString text;        // offered value, fully selected
   int maxLength = 255;
+  bool hidden = false;  // typed characters not shown (a password)
 };
 
 struct FileRequest {

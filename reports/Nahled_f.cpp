@@ -1,6 +1,7 @@
 #include "Nahled_f.h"
 
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QRegularExpression>
@@ -31,6 +32,7 @@
 
 #include "BusyCursor.h"
 #include "OknaSestavy.h"
+#include "PostaDialog_f.h"
 #include "PripravenaSoubor.h"
 #include "Seam.h"
 #include "SettingsFile.h"
@@ -204,9 +206,10 @@ namespace {
 constexpr double kStupne[] = {0.25, 0.5, 0.75, 1.0, 1.5, 2.0, 3.0};
 double dataRezimu(RezimZvetseni r) { return -static_cast<double>(r); }
 
-// The report's name as a file name: characters no file name may hold become "_".
+// The report's name as a file name, as the export offers it: characters no
+// file name may hold become "_", a long name is cut.
 QString jmenoSouboru(const QString& nazev) {
-  QString jmeno = nazev.isEmpty() ? QStringLiteral("Sestava") : nazev;
+  QString jmeno = nazev.isEmpty() ? QStringLiteral("Sestava") : ZkracenyText(nazev, 100);
   static const QRegularExpression zakazane(QStringLiteral("[\\\\/:*?\"<>|]"));
   return jmeno.replace(zakazane, QStringLiteral("_"));
 }
@@ -241,7 +244,7 @@ class PrijatyNazev final : public seam::Interaction {
 TNahledSestavy::TNahledSestavy(TOknaSestavy& okna, TSestava& sestava, PripravenaSestava pripravena, QWidget* parent)
     : QDialog(parent), okna_(okna), sestava_(sestava), list_(sestava.sablona().stranka), pripravena_(std::move(pripravena)) {
   setObjectName(QStringLiteral("TNahledSestavy"));
-  setWindowTitle(QStringLiteral("Náhled sestavy - %1").arg(pripravena_.nazev));
+  setWindowTitle(QStringLiteral("Náhled sestavy - %1").arg(ZkracenyText(pripravena_.nazev)));
   setWindowFlag(Qt::WindowMaximizeButtonHint);
   setAttribute(Qt::WA_DeleteOnClose, false);
   resize(900, 700);
@@ -314,6 +317,9 @@ TNahledSestavy::TNahledSestavy(TOknaSestavy& okna, TSestava& sestava, Pripravena
   for (int i = 0; i < static_cast<int>(DruhyVystupu().size()); ++i)
     connect(menu->addAction(DruhyVystupu()[i].nazev), &QAction::triggered, this,
             [this, i] { Chranene([&] { ExportujAZapamatuj(i); }); });
+  menu->addSeparator();
+  connect(menu->addAction(QStringLiteral("E-mail…")), &QAction::triggered, this,
+          [this] { Chranene([&] { OdesliEmailem(pripravena_, sestava_.SouborNastaveni, this); }); });
   export_->setMenu(menu);
   lista->addWidget(export_);
   Akce_RychlyExport = tlacitko("Tl_RychlyExport", QStringLiteral("Rychlý export"), [this] { RychlyExport(); });
@@ -565,9 +571,10 @@ void TNahledSestavy::ukazNalezenou() {
 void TNahledSestavy::naplnOsnovu() {
   Osnova->clear();
   for (const BodOsnovy& b : pripravena_.osnova) {
-    auto* polozka = new QTreeWidgetItem(Osnova, QStringList{b.text, QString::number(b.strana + 1)});
+    const QString text = ZkracenyText(b.text);
+    auto* polozka = new QTreeWidgetItem(Osnova, QStringList{text, QString::number(b.strana + 1)});
     polozka->setTextAlignment(1, Qt::AlignRight | Qt::AlignVCenter);
-    polozka->setToolTip(0, QStringLiteral("%1 (strana %2)").arg(b.text).arg(b.strana + 1));
+    polozka->setToolTip(0, QStringLiteral("%1 (strana %2)").arg(text).arg(b.strana + 1));
   }
   ukazOsnovu();
 }
@@ -680,7 +687,7 @@ void TNahledSestavy::pripravZnovu() {
   pripravena_ = okna_.Priprav(sestava_, list_);
   strana_->nalezena = nullptr;
   hledanaPolozka_ = -1;
-  setWindowTitle(QStringLiteral("Náhled sestavy - %1").arg(pripravena_.nazev));
+  setWindowTitle(QStringLiteral("Náhled sestavy - %1").arg(ZkracenyText(pripravena_.nazev)));
   naplnOsnovu();
   prepocitejZvetseni();
   JdiNaStranu(Strana());
@@ -724,7 +731,8 @@ void TNahledSestavy::Otevri(const QString& soubor) {
   strana_->strana = 0;
   hledanaStrana_ = 0;
   hledanaPolozka_ = -1;
-  setWindowTitle(QStringLiteral("Náhled sestavy - %1 (%2)").arg(pripravena_.nazev, QFileInfo(soubor).fileName()));
+  setWindowTitle(
+      QStringLiteral("Náhled sestavy - %1 (%2)").arg(ZkracenyText(pripravena_.nazev), QFileInfo(soubor).fileName()));
   naplnOsnovu();
   prepocitejZvetseni();
   JdiNaStranu(0);
@@ -753,13 +761,18 @@ void TNahledSestavy::Tl_UlozitClick() {
   }
 }
 
+QString AdresarExportu(const TSestava& sestava) {
+  if (sestava.SouborNastaveni.empty()) return QCoreApplication::applicationDirPath();
+  const settings::SettingsFile nastaveni(sestava.SouborNastaveni);
+  const QString posledni = zAnsi(nastaveni.readString("Export", "Adresar", ""));
+  return posledni.isEmpty() ? TextCesty(sestava.SouborNastaveni.parent_path()) : posledni;
+}
+
 void TNahledSestavy::Exportuj(int druh) {
   const DruhVystupu& d = DruhyVystupu().at(druh);
   settings::SettingsFile nastaveni(sestava_.SouborNastaveni);
-  QString adresar;
-  if (!sestava_.SouborNastaveni.empty())
-    adresar = zAnsi(nastaveni.readString("Export", "Adresar", ""));
-  QString jmeno = pripravena_.nazev.isEmpty() ? QStringLiteral("Sestava") : pripravena_.nazev;
+  const QString adresar = AdresarExportu(sestava_);
+  QString jmeno = pripravena_.nazev.isEmpty() ? QStringLiteral("Sestava") : ZkracenyText(pripravena_.nazev, 100);
   static const QRegularExpression zakazane(QStringLiteral("[\\\\/:*?\"<>|]"));
   jmeno.replace(zakazane, QStringLiteral("_"));
   seam::FileRequest dotaz{kTitulekExportu, adresar, jmeno + QLatin1Char('.') + d.pripona, {d.filtr}, 0};

@@ -56,6 +56,11 @@ class TStranaNahledu : public QWidget {
   int stranaNa(QPoint bod) const;  // -1 off every page
 };
 
+// Where the export's file dialog opens: the directory of the last export
+// (Sestavy.ini, "Export", "Adresar"), before the first one the program
+// directory, where Sestavy.ini lives; never the working directory.
+QString AdresarExportu(const TSestava& sestava);
+
 class TNahledSestavy : public QDialog {
  public:
   // `okna` are the report's windows: its printer, the print dialog and the designer.

@@ -36,12 +36,31 @@ int nadpisNad(const Pasmo* hlavicka, double x) {
 
 }  // namespace
 
+int PapirPodleRozmeru(double sirka, double vyska) {
+  for (int i = 0; i < static_cast<int>(std::size(kPapiry)); ++i)
+    if (std::abs(kPapiry[i].sirka - sirka) < 0.5 && std::abs(kPapiry[i].vyska - vyska) < 0.5) return i;
+  return -1;
+}
+
+double SirkaSloupcu(const Navrh& n) {
+  double sirka = 0;
+  for (const auto& c : n.sloupce) sirka += c.sirka;
+  return sirka;
+}
+
+bool SloupceSirsiNezStranka(const Navrh& n) {
+  Stranka st = n.stranka;
+  st.naSirku = n.naSirku;
+  return SirkaSloupcu(n) > st.sirkaTisku() + 1e-6;
+}
+
 Navrh NavrhZeSablony(const Sablona& s) {
   Navrh n;
   n.nazev = s.nazev;
   n.autor = s.autor;
   n.popis = s.popis;
   n.naSirku = s.stranka.naSirku;
+  n.stranka = s.stranka;
   if (const Pasmo* t = s.pasmo(DruhPasma::Titulek); t && !t->objekty.empty()) n.titulek = t->objekty.front().text;
   if (const Pasmo* g = s.pasmo(DruhPasma::HlavickaSkupiny)) n.skupina = g->skupina;
   if (const Pasmo* d = s.pasmo(DruhPasma::Data)) {
@@ -49,7 +68,11 @@ Navrh NavrhZeSablony(const Sablona& s) {
     for (size_t i : sloupceDat(*d)) {
       const auto& o = d->objekty[i];
       const int k = nadpisNad(h, o.x);
-      n.sloupce.push_back({PoleOdkazu(o.text), k >= 0 ? h->objekty[k].text : QString(), o.sirka});
+      Sloupec c{PoleOdkazu(o.text), k >= 0 ? h->objekty[k].text : QString(), o.sirka};
+      c.pismo = o.pismo, c.velikost = o.velikost, c.tucne = o.tucne, c.zarovnani = o.zarovnani;
+      c.roztahovat = o.roztahovat;
+      c.tucnyNadpis = k < 0 || h->objekty[k].tucne;
+      n.sloupce.push_back(c);
     }
   }
   return n;
@@ -59,10 +82,14 @@ void PouzijNavrh(Sablona& s, const Navrh& n) {
   for (const auto& c : n.sloupce) {
     if (c.pole.isEmpty()) throw ChybaSablony("Sloupec sestavy nemá zadané pole");
     if (!(c.sirka > 0) || c.sirka > 10000) throw ChybaSablony("Šířka sloupce sestavy není platná");
+    if (c.pismo.trimmed().isEmpty()) throw ChybaSablony("Sloupec sestavy nemá zadané písmo");
+    if (!(c.velikost >= kNejmensiPismo && c.velikost <= kNejvetsiPismo))
+      throw ChybaSablony("Velikost písma sloupce sestavy není platná");
   }
   s.nazev = n.nazev;
   s.autor = n.autor;
   s.popis = n.popis;
+  s.stranka = n.stranka;
   s.stranka.naSirku = n.naSirku;
   const double sirka = s.stranka.sirkaTisku();
 
@@ -110,14 +137,24 @@ void PouzijNavrh(Sablona& s, const Navrh& n) {
     h = &*s.pasma.insert(za, Pasmo{DruhPasma::HlavickaStranky, 7, {}, {}, {}});
     d = s.pasmo(DruhPasma::Data);
   }
+  // A text is at least one line of its font high, and its band holds it.
+  auto styl = [](TextovyObjekt& o, const Sloupec& c, Pasmo& p) {
+    o.pismo = c.pismo, o.velikost = c.velikost, o.zarovnani = c.zarovnani, o.roztahovat = c.roztahovat;
+    o.vyska = std::max(o.vyska, std::ceil(c.velikost * 25.4 / 72 * 1.2 * 10) / 10);
+    p.vyska = std::max(p.vyska, o.y + o.vyska);
+  };
   double x = 0;
   for (const auto& c : n.sloupce) {
     TextovyObjekt o = vzorDat;
     o.x = x, o.y = stare.empty() ? 0 : vzorDat.y, o.sirka = c.sirka, o.text = OdkazNaPole(c.pole);
+    o.tucne = c.tucne;
+    styl(o, c, *d);
     d->objekty.push_back(o);
     if (!c.nadpis.isEmpty()) {
       TextovyObjekt o2 = vzorNadpisu;
       o2.x = x, o2.sirka = c.sirka, o2.text = c.nadpis;
+      o2.tucne = c.tucnyNadpis;
+      styl(o2, c, *h);
       h->objekty.push_back(o2);
     }
     x += c.sirka;

@@ -1,6 +1,9 @@
 #include "Navrhar_f.h"
 
 #include <QComboBox>
+#include <QDoubleSpinBox>
+#include <QLabel>
+#include <QLocale>
 #include <QFormLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -37,7 +40,8 @@ T* pojmenuj(T* w, const char* jmeno) {
 
 TNavrharSestav::TNavrharSestav(TSestava& sestava, QWidget* parent) : QDialog(parent), sestava_(sestava) {
   setObjectName(QStringLiteral("TNavrharSestav"));
-  setWindowTitle(QStringLiteral("Návrh sestavy"));
+  setWindowTitle(sestava.Nazev().isEmpty() ? QStringLiteral("Návrh sestavy")
+                                           : QStringLiteral("Návrh sestavy - %1").arg(ZkracenyText(sestava.Nazev())));
   // The fields the columns may show: those of the data link's store.
   if (sestava.DataSet && sestava.DataSet->data && sestava.DataSet->data->fieldCount() > 0) {
     const auto& data = *sestava.DataSet->data;
@@ -51,21 +55,61 @@ TNavrharSestav::TNavrharSestav(TSestava& sestava, QWidget* parent) : QDialog(par
   formular->addRow(QStringLiteral("Autor sestavy:"), Ed_Autor = pojmenuj(new QLineEdit(this), "Ed_Autor"));
   formular->addRow(QStringLiteral("Popis sestavy:"), Ed_Popis = pojmenuj(new QPlainTextEdit(this), "Ed_Popis"));
   Ed_Popis->setFixedHeight(60);
+  // As long as a template's text may be (a line edit's own limit is shorter).
+  for (QLineEdit* e : {Ed_Nazev, Ed_Autor}) e->setMaxLength(static_cast<int>(kNejdelsiText));
   auto* orientace = new QHBoxLayout;
   orientace->addWidget(Rb_NaVysku = pojmenuj(new QRadioButton(QStringLiteral("Na výšku"), this), "Rb_NaVysku"));
   orientace->addWidget(Rb_NaSirku = pojmenuj(new QRadioButton(QStringLiteral("Na šířku"), this), "Rb_NaSirku"));
   orientace->addStretch();
   formular->addRow(QStringLiteral("Orientace stránky:"), orientace);
+  auto milimetry = [this](const char* jmeno, double od, double do_) {
+    auto* e = pojmenuj(new QDoubleSpinBox(this), jmeno);
+    e->setRange(od, do_);
+    e->setDecimals(2);
+    e->setSuffix(QStringLiteral(" mm"));
+    return e;
+  };
+  auto* papir = new QHBoxLayout;
+  CBox_Papir = pojmenuj(new QComboBox(this), "CBox_Papir");
+  for (const auto& p : kPapiry) CBox_Papir->addItem(QLatin1String(p.nazev));
+  CBox_Papir->addItem(QStringLiteral("Vlastní"));
+  papir->addWidget(CBox_Papir);
+  papir->addWidget(new QLabel(QStringLiteral("šířka"), this));
+  papir->addWidget(Ed_SirkaPapiru = milimetry("Ed_SirkaPapiru", kNejmensiList, kNejvetsiList));
+  papir->addWidget(new QLabel(QStringLiteral("výška"), this));
+  papir->addWidget(Ed_VyskaPapiru = milimetry("Ed_VyskaPapiru", kNejmensiList, kNejvetsiList));
+  papir->addStretch();
+  formular->addRow(QStringLiteral("Papír:"), papir);
+  auto* okraje = new QHBoxLayout;
+  const struct {
+    const char* jmeno;
+    const char* popis;
+    QDoubleSpinBox** ed;
+  } kOkraje[] = {{"Ed_Levy", "levý", &Ed_Levy}, {"Ed_Horni", "horní", &Ed_Horni}, {"Ed_Pravy", "pravý", &Ed_Pravy},
+                 {"Ed_Dolni", "dolní", &Ed_Dolni}};
+  for (const auto& o : kOkraje) {
+    okraje->addWidget(new QLabel(QString::fromUtf8(o.popis), this));
+    okraje->addWidget(*o.ed = milimetry(o.jmeno, 0, kNejvetsiDelka));
+  }
+  okraje->addStretch();
+  formular->addRow(QStringLiteral("Okraje stránky:"), okraje);
   formular->addRow(QStringLiteral("Titulek:"), Ed_Titulek = pojmenuj(new QLineEdit(this), "Ed_Titulek"));
+  Ed_Titulek->setMaxLength(static_cast<int>(kNejdelsiText));
   CBox_Skupina = pojmenuj(new QComboBox(this), "CBox_Skupina");
   CBox_Skupina->addItem(QStringLiteral("(bez skupin)"), QString());
   for (const auto& p : pole_) CBox_Skupina->addItem(p, p);
   formular->addRow(QStringLiteral("Seskupit podle:"), CBox_Skupina);
 
   auto* ramSloupce = pojmenuj(new QGroupBox(QStringLiteral("Sloupce"), this), "Ram_Sloupce");
-  Sloupce = pojmenuj(new QTableWidget(0, 3, ramSloupce), "Sloupce");
-  Sloupce->setHorizontalHeaderLabels({QStringLiteral("Pole"), QStringLiteral("Nadpis"), QStringLiteral("Šířka (mm)")});
+  Sloupce = pojmenuj(new QTableWidget(0, kSloupcu, ramSloupce), "Sloupce");
+  Sloupce->setHorizontalHeaderLabels({QStringLiteral("Pole"), QStringLiteral("Nadpis"), QStringLiteral("Šířka (mm)"),
+                                      QStringLiteral("Písmo"), QStringLiteral("Velikost"), QStringLiteral("Tučně"),
+                                      QStringLiteral("Zarovnání"), QStringLiteral("Roztahovat"),
+                                      QStringLiteral("Tučný nadpis")});
   Sloupce->horizontalHeader()->setStretchLastSection(true);
+  // Narrow enough that every column shows in the dialog's width.
+  const int sirky[kSloupcu] = {95, 110, 70, 125, 60, 50, 90, 75, 85};
+  for (int k = 0; k < kSloupcu; ++k) Sloupce->setColumnWidth(k, sirky[k]);
   Sloupce->setSelectionBehavior(QAbstractItemView::SelectRows);
   Sloupce->setSelectionMode(QAbstractItemView::SingleSelection);
   auto* tlSloupcu = new QVBoxLayout;
@@ -84,6 +128,13 @@ TNavrharSestav::TNavrharSestav(TSestava& sestava, QWidget* parent) : QDialog(par
   sloupce->addWidget(Sloupce);
   sloupce->addLayout(tlSloupcu);
 
+  La_Varovani = pojmenuj(new QLabel(this), "La_Varovani");
+  QPalette cervena = La_Varovani->palette();
+  cervena.setColor(QPalette::WindowText, Qt::red);
+  La_Varovani->setPalette(cervena);
+  La_Varovani->setWordWrap(true);
+  La_Varovani->hide();
+
   auto* tlacitka = new QHBoxLayout;
   tlacitka->addStretch();
   Tl_Ulozit = pojmenuj(new QPushButton(QStringLiteral("Uložit"), this), "Tl_Ulozit");
@@ -98,10 +149,55 @@ TNavrharSestav::TNavrharSestav(TSestava& sestava, QWidget* parent) : QDialog(par
   auto* hlavni = new QVBoxLayout(this);
   hlavni->addLayout(formular);
   hlavni->addWidget(ramSloupce, 1);
+  hlavni->addWidget(La_Varovani);
   hlavni->addLayout(tlacitka);
-  resize(620, 560);
+  resize(900, 640);
+
+  // The warning follows every edit that changes a width.
+  auto kontrola = [this] { zkontrolujSirku(); };
+  connect(Sloupce, &QTableWidget::itemChanged, this, kontrola);
+  connect(Sloupce->model(), &QAbstractItemModel::rowsInserted, this, kontrola);
+  connect(Sloupce->model(), &QAbstractItemModel::rowsRemoved, this, kontrola);
+  connect(Rb_NaSirku, &QRadioButton::toggled, this, kontrola);
+  for (QDoubleSpinBox* e : {Ed_SirkaPapiru, Ed_VyskaPapiru, Ed_Levy, Ed_Horni, Ed_Pravy, Ed_Dolni})
+    connect(e, &QDoubleSpinBox::valueChanged, this, kontrola);
+  connect(CBox_Papir, &QComboBox::currentIndexChanged, this, [this] { papirZmenen(); });
 
   NastavFormular(NavrhZeSablony(sestava.sablona()));
+}
+
+void TNavrharSestav::papirZmenen() {
+  const int i = CBox_Papir->currentIndex();
+  const bool vlastni = i < 0 || i >= static_cast<int>(std::size(kPapiry));
+  if (!vlastni) {
+    Ed_SirkaPapiru->setValue(kPapiry[i].sirka);
+    Ed_VyskaPapiru->setValue(kPapiry[i].vyska);
+  }
+  Ed_SirkaPapiru->setEnabled(vlastni);
+  Ed_VyskaPapiru->setEnabled(vlastni);
+}
+
+void TNavrharSestav::zkontrolujSirku() {
+  // Only what can be read: a width being typed is not an error yet.
+  Navrh n;
+  n.naSirku = Rb_NaSirku->isChecked();
+  n.stranka.sirka = Ed_SirkaPapiru->value(), n.stranka.vyska = Ed_VyskaPapiru->value();
+  n.stranka.levy = Ed_Levy->value(), n.stranka.horni = Ed_Horni->value();
+  n.stranka.pravy = Ed_Pravy->value(), n.stranka.dolni = Ed_Dolni->value();
+  for (int r = 0; r < Sloupce->rowCount(); ++r) {
+    const QTableWidgetItem* i = Sloupce->item(r, kSirka);
+    bool ok = false;
+    const double sirka = i ? QString(i->text()).replace(QLatin1Char(','), QLatin1Char('.')).toDouble(&ok) : 0;
+    if (ok && sirka > 0) n.sloupce.push_back(Sloupec{QString(), QString(), sirka});
+  }
+  const bool sirsi = SloupceSirsiNezStranka(n);
+  if (sirsi) {
+    Stranka st = n.stranka;
+    st.naSirku = n.naSirku;
+    La_Varovani->setText(QStringLiteral("Sloupce jsou širší než stránka: %1 mm, tisknutelná šířka je %2 mm.")
+                             .arg(QLocale().toString(SirkaSloupcu(n), 'g', 6), QLocale().toString(st.sirkaTisku(), 'g', 6)));
+  }
+  La_Varovani->setVisible(sirsi);
 }
 
 void TNavrharSestav::pridejRadek(const Sloupec& c) {
@@ -111,9 +207,29 @@ void TNavrharSestav::pridejRadek(const Sloupec& c) {
   pole->addItems(pole_);
   if (!c.pole.isEmpty() && !pole_.contains(c.pole)) pole->addItem(c.pole);
   pole->setCurrentText(c.pole.isEmpty() ? pole_.value(0) : c.pole);
-  Sloupce->setCellWidget(r, 0, pole);
-  Sloupce->setItem(r, 1, new QTableWidgetItem(c.nadpis));
-  Sloupce->setItem(r, 2, new QTableWidgetItem(QString::number(c.sirka, 'g', 6)));
+  Sloupce->setCellWidget(r, kPole, pole);
+  Sloupce->setItem(r, kNadpis, new QTableWidgetItem(c.nadpis));
+  Sloupce->setItem(r, kSirka, new QTableWidgetItem(QString::number(c.sirka, 'g', 6)));
+  auto* pismo = new QComboBox(Sloupce);
+  pismo->setEditable(true);
+  pismo->addItems({QStringLiteral("Arial"), QStringLiteral("Times New Roman"), QStringLiteral("Courier New"),
+                   QStringLiteral("Verdana"), QStringLiteral("Tahoma")});
+  pismo->setCurrentText(c.pismo);
+  Sloupce->setCellWidget(r, kPismo, pismo);
+  Sloupce->setItem(r, kVelikost, new QTableWidgetItem(QString::number(c.velikost, 'g', 6)));
+  auto zaskrtnuti = [&](int sloupec, bool ano) {
+    auto* i = new QTableWidgetItem;
+    i->setFlags(Qt::ItemIsUserCheckable | Qt::ItemIsEnabled | Qt::ItemIsSelectable);
+    i->setCheckState(ano ? Qt::Checked : Qt::Unchecked);
+    Sloupce->setItem(r, sloupec, i);
+  };
+  zaskrtnuti(kTucne, c.tucne);
+  auto* zarovnani = new QComboBox(Sloupce);
+  zarovnani->addItems({QStringLiteral("Vlevo"), QStringLiteral("Na střed"), QStringLiteral("Vpravo")});
+  zarovnani->setCurrentIndex(static_cast<int>(c.zarovnani));
+  Sloupce->setCellWidget(r, kZarovnani, zarovnani);
+  zaskrtnuti(kRoztahovat, c.roztahovat);
+  zaskrtnuti(kTucnyNadpis, c.tucnyNadpis);
 }
 
 void TNavrharSestav::NastavFormular(const Navrh& n) {
@@ -121,6 +237,18 @@ void TNavrharSestav::NastavFormular(const Navrh& n) {
   Ed_Autor->setText(n.autor);
   Ed_Popis->setPlainText(n.popis.join(QLatin1Char('\n')));
   (n.naSirku ? Rb_NaSirku : Rb_NaVysku)->setChecked(true);
+  Ed_SirkaPapiru->setValue(n.stranka.sirka);
+  Ed_VyskaPapiru->setValue(n.stranka.vyska);
+  Ed_Levy->setValue(n.stranka.levy);
+  Ed_Horni->setValue(n.stranka.horni);
+  Ed_Pravy->setValue(n.stranka.pravy);
+  Ed_Dolni->setValue(n.stranka.dolni);
+  const int papir = PapirPodleRozmeru(n.stranka.sirka, n.stranka.vyska);
+  CBox_Papir->blockSignals(true);
+  CBox_Papir->setCurrentIndex(papir >= 0 ? papir : CBox_Papir->count() - 1);
+  CBox_Papir->blockSignals(false);
+  Ed_SirkaPapiru->setEnabled(papir < 0);
+  Ed_VyskaPapiru->setEnabled(papir < 0);
   Ed_Titulek->setText(n.titulek);
   Sloupce->setRowCount(0);
   for (const auto& c : n.sloupce) pridejRadek(c);
@@ -130,6 +258,7 @@ void TNavrharSestav::NastavFormular(const Navrh& n) {
     i = CBox_Skupina->count() - 1;
   }
   CBox_Skupina->setCurrentIndex(i);
+  zkontrolujSirku();
 }
 
 Navrh TNavrharSestav::Formular() const {
@@ -139,16 +268,43 @@ Navrh TNavrharSestav::Formular() const {
   const QString popis = Ed_Popis->toPlainText();
   if (!popis.isEmpty()) n.popis = popis.split(QLatin1Char('\n'));
   n.naSirku = Rb_NaSirku->isChecked();
+  n.stranka = sestava_.sablona().stranka;
+  n.stranka.sirka = Ed_SirkaPapiru->value();
+  n.stranka.vyska = Ed_VyskaPapiru->value();
+  n.stranka.levy = Ed_Levy->value();
+  n.stranka.horni = Ed_Horni->value();
+  n.stranka.pravy = Ed_Pravy->value();
+  n.stranka.dolni = Ed_Dolni->value();
   n.titulek = Ed_Titulek->text();
+  auto text = [this](int r, int k) { return Sloupce->item(r, k) ? Sloupce->item(r, k)->text().trimmed() : QString(); };
+  auto cislo = [&](int r, int k, double& v) {
+    bool ok = false;
+    v = text(r, k).replace(QLatin1Char(','), QLatin1Char('.')).toDouble(&ok);
+    return ok;
+  };
+  auto zaskrtnuto = [this](int r, int k) { return Sloupce->item(r, k) && Sloupce->item(r, k)->checkState() == Qt::Checked; };
   for (int r = 0; r < Sloupce->rowCount(); ++r) {
     Sloupec c;
-    c.pole = static_cast<QComboBox*>(Sloupce->cellWidget(r, 0))->currentText();
-    c.nadpis = Sloupce->item(r, 1) ? Sloupce->item(r, 1)->text() : QString();
-    const QString sirka = Sloupce->item(r, 2) ? Sloupce->item(r, 2)->text().trimmed() : QString();
-    bool ok = false;
-    c.sirka = QString(sirka).replace(QLatin1Char(','), QLatin1Char('.')).toDouble(&ok);
-    if (!ok || c.sirka <= 0)
-      throw ChybaSablony(QStringLiteral("Šířka sloupce %1 \"%2\" není platné číslo").arg(r + 1).arg(sirka).toStdString());
+    c.pole = static_cast<QComboBox*>(Sloupce->cellWidget(r, kPole))->currentText();
+    c.nadpis = Sloupce->item(r, kNadpis) ? Sloupce->item(r, kNadpis)->text() : QString();
+    if (!cislo(r, kSirka, c.sirka) || !(c.sirka > 0))
+      throw ChybaSablony(
+          QStringLiteral("Šířka sloupce %1 \"%2\" není platné číslo").arg(r + 1).arg(ZkracenyText(text(r, kSirka), 40)).toStdString());
+    c.pismo = static_cast<QComboBox*>(Sloupce->cellWidget(r, kPismo))->currentText().trimmed();
+    if (c.pismo.isEmpty() || c.pismo.size() > kNejdelsiPismo)
+      throw ChybaSablony(QStringLiteral("Písmo sloupce %1 není platné").arg(r + 1).toStdString());
+    if (!cislo(r, kVelikost, c.velikost) || !(c.velikost >= kNejmensiPismo && c.velikost <= kNejvetsiPismo))
+      throw ChybaSablony(QStringLiteral("Velikost písma sloupce %1 \"%2\" není platné číslo od %3 do %4")
+                             .arg(r + 1)
+                             .arg(ZkracenyText(text(r, kVelikost), 40))
+                             .arg(kNejmensiPismo)
+                             .arg(kNejvetsiPismo)
+                             .toStdString());
+    c.tucne = zaskrtnuto(r, kTucne);
+    c.zarovnani = static_cast<Zarovnani>(
+        std::clamp(static_cast<QComboBox*>(Sloupce->cellWidget(r, kZarovnani))->currentIndex(), 0, 2));
+    c.roztahovat = zaskrtnuto(r, kRoztahovat);
+    c.tucnyNadpis = zaskrtnuto(r, kTucnyNadpis);
     n.sloupce.push_back(c);
   }
   n.skupina = CBox_Skupina->currentData().toString();
@@ -200,6 +356,10 @@ void TNavrharSestav::uloz(const fs::path& soubor, const QString* nazev) {
   Sablona nova = sestava_.sablona();
   Navrh n = Formular();
   if (nazev) n.nazev = *nazev;
+  if (SloupceSirsiNezStranka(n) &&
+      ZobrazDotaz(QStringLiteral("Návrh sestavy"), QStringLiteral("Sloupce jsou širší než stránka. Uložit přesto?"),
+                  DruhDotazu::AnoNeVarovani) != QMessageBox::Yes)
+    return;
   PouzijNavrh(nova, n);
   sestava_.Uloz(nova, soubor);
   ulozeno_ = true;

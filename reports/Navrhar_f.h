@@ -5,6 +5,8 @@
 #include "Navrh.h"
 
 class QComboBox;
+class QDoubleSpinBox;
+class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
@@ -40,12 +42,27 @@ class TNavrharSestav : public QDialog {
   QLineEdit* Ed_Titulek = nullptr;
   QTableWidget* Sloupce = nullptr;
   QComboBox* CBox_Skupina = nullptr;
+  // The sheet: a named paper or "Vlastní" with its own sizes, and margins (mm).
+  QComboBox* CBox_Papir = nullptr;
+  QDoubleSpinBox* Ed_SirkaPapiru = nullptr;
+  QDoubleSpinBox* Ed_VyskaPapiru = nullptr;
+  QDoubleSpinBox* Ed_Levy = nullptr;
+  QDoubleSpinBox* Ed_Horni = nullptr;
+  QDoubleSpinBox* Ed_Pravy = nullptr;
+  QDoubleSpinBox* Ed_Dolni = nullptr;
+  // Red, shown while the columns are wider than the printable width.
+  QLabel* La_Varovani = nullptr;
+  // The columns of the table Sloupce.
+  enum { kPole, kNadpis, kSirka, kPismo, kVelikost, kTucne, kZarovnani, kRoztahovat, kTucnyNadpis, kSloupcu };
   QPushButton* Tl_Ulozit = nullptr;
   QPushButton* Tl_UlozitJako = nullptr;
   QPushButton* Tl_Storno = nullptr;
 
  private:
   void pridejRadek(const Sloupec& c);
+  // Shows or hides La_Varovani as the inputs stand now.
+  void zkontrolujSirku();
+  void papirZmenen();
   void presun(int o);
   // Saves the design to `soubor`, under the report name `nazev` when one is
   // given (a copy), and closes.

@@ -156,7 +156,7 @@ class Pripravovac {
     PripravenePasmo out;
     out.vyska = p->vyska;
     if (druh == DruhPasma::HlavickaSkupiny) {
-      out.skupina = data_.fieldByName(doAnsi(p->skupina));
+      out.skupina = pole(p->skupina);
       out.bezHodnoty = p->bezHodnoty;
     }
     for (const auto& t : p->objekty) {
@@ -164,6 +164,16 @@ class Pripravovac {
       if (roztahuje && t.roztahovat) out.objekty.back().roztahuje = &Pismo::Stylu(v_.styly[out.objekty.back().styl]);
     }
     return out;
+  }
+
+  // The field a template names; one the data link lacks is the template's
+  // error, told in the program's words.
+  int pole(const QString& nazev) const {
+    const int i = data_.findField(doAnsi(nazev));
+    if (i < 0)
+      throw ChybaSablony(
+          QStringLiteral("Pole \"%1\" nebylo nalezeno.").arg(ZkracenyText(nazev)).toStdString());
+    return i;
   }
 
   int styl(const TextovyObjekt& t) {
@@ -207,7 +217,7 @@ class Pripravovac {
         if (pole.size() >= 2 && pole.startsWith(QLatin1Char('"')) && pole.endsWith(QLatin1Char('"')))
           pole = pole.mid(1, pole.size() - 2);
         kus.druh = Kus::Pole;
-        kus.pole = data_.fieldByName(doAnsi(pole));
+        kus.pole = this->pole(pole);
       } else {
         // Not ours: stays as written.
         literal += x.mid(z, k - z + 1);

@@ -1,6 +1,7 @@
 #pragma once
 // Preparing a report: the template's bands laid out over pages from the
-// records of the record store's view, in its order and under its filter.
+// records of the record store's view, in its order (under a group header,
+// ordered by the group field) and under its filter.
 #include <QMarginsF>
 #include <QRectF>
 #include <QString>
@@ -24,7 +25,7 @@ struct Styl {
 };
 
 struct Polozka {
-  QRectF obdelnik;  // millimetres from the sheet's top left corner
+  QRectF obdelnik;  // millimetres from the sheet's top left corner; a stretching text's grown box
   QString text;
   int styl = 0;
 };

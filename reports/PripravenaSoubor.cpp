@@ -18,10 +18,9 @@ constexpr std::uint32_t kVerze = 1;
 
 static_assert(std::endian::native == std::endian::little, "the file's numbers are written as the machine holds them");
 
-// Numbers no report the program prepares comes near; beyond them a file is
-// damaged (or made to make the painting and the exports choke): a type
-// size in points, and a length in millimetres (10 m).
-constexpr double kNejvetsiPismo = 1000;
+// A length no report the program prepares comes near (10 m, in
+// millimetres); beyond it, or with a type size templates do not allow, a
+// file is damaged (or made to make the painting and the exports choke).
 constexpr double kNejdal = 10000;
 
 // The least bytes each record takes, for checking counts against the rest
@@ -182,7 +181,7 @@ PripravenaSestava CtiPripravenou(std::string_view bajty, const QString& soubor) 
   for (Styl& st : s.styly) {
     st.pismo = c.text();
     st.velikost = c.f64();
-    if (st.velikost <= 0 || st.velikost > kNejvetsiPismo) c.poskozen();
+    if (st.velikost < kNejmensiPismo || st.velikost > kNejvetsiPismo) c.poskozen();
     const std::uint8_t znaky = c.u8(), zarovnani = c.u8();
     if (znaky > 7 || zarovnani > static_cast<std::uint8_t>(Zarovnani::Vpravo)) c.poskozen();
     st.tucne = znaky & 1, st.kurziva = znaky & 2, st.ramecek = znaky & 4;

@@ -26,8 +26,9 @@
 // ends with "…". A text with Roztahovat="1" stretches instead: its box grows
 // downwards to hold every line, and its band grows with the tallest such box
 // (not in the page footer, whose place is fixed). A band that does not fit
-// on the page goes to the next one; a band taller than a whole page is cut
-// at the page's end.
+// on the page goes to the next one. A template states no band taller than
+// its printable page; a band taller than a sheet chosen in the preview's page
+// setup is cut at the page's end.
 //
 // A group header (HlavickaSkupiny) orders the report's records by its field
 // Skupina, in the order a sort by that field gives, each group's records in
@@ -44,6 +45,30 @@
 #include <vector>
 
 namespace sestavy {
+
+// What a template may state. Beyond these a template is refused with an
+// error that names the attribute and its line: a template is outside input,
+// and every size it states becomes a page, a window or memory.
+inline constexpr double kNejmensiList = 20, kNejvetsiList = 2000;  // sheet width and height, mm
+inline constexpr double kNejvetsiDelka = 2000;  // margins, band heights, positions and sizes, mm
+inline constexpr double kNejmensiPismo = 1, kNejvetsiPismo = 200;  // points
+inline constexpr int kNejvicePasem = 100;
+inline constexpr int kNejviceObjektu = 10000;   // text objects of the whole template
+inline constexpr int kNejvicePrvku = 20000;     // elements of any kind
+inline constexpr int kNejviceAtributu = 100;    // attributes of one element
+inline constexpr qsizetype kNejdelsiText = 65536;       // characters of one attribute's value
+inline constexpr qsizetype kNejdelsiPismo = 100;        // characters of a font's name
+// A value longer than this, as written in the file with its character
+// references, is refused before the XML reader sees it; what the writer
+// writes for kNejdelsiText characters stays below it.
+inline constexpr size_t kNejdelsiZapsanyText = 1 << 20;
+
+// A template's text as a window title, a label, a tree node or a message
+// shows it: at most `nejvic` characters, a longer text cut and ended with
+// "…". A text in a window title goes to the window system whole, and one of
+// megabytes ends the program there.
+inline constexpr qsizetype kNejdelsiTextVOkne = 255;
+QString ZkracenyText(const QString& text, qsizetype nejvic = kNejdelsiTextVOkne);
 
 // The data link's name by which templates address the record store.
 inline const QString& JmenoDat() {
@@ -106,19 +131,29 @@ struct Sablona {
 };
 
 // The template in the bytes of a file; `jmeno` names the file in errors.
+// Windows-1250 unless the XML declaration names UTF-8 or the bytes start
+// with UTF-8's byte order mark. Errors are Czech texts with the line and,
+// for what the XML reader finds, the column.
 Sablona CtiSablonu(std::string_view bytes, const QString& jmeno = QString());
 // The report's name as the catalogue lists it, found without reading the
 // template: the raw text between the first ReportOptions.Name=" and the next
 // quotation mark (or the end of the text), its bytes taken as Windows-1250
 // and its character references left as written, line breaks as CR LF; empty
-// when there is none. A template the reader refuses still has this name.
+// when there is none. A UTF-8 byte order mark before the text is skipped.
+// A template the reader refuses still has this name, whatever its length.
 QString CtiSurovyNazev(std::string_view bytes);
 // The file's template; a file that cannot be opened or read is an error.
 Sablona NactiSablonu(const std::filesystem::path& soubor);
 // The template's bytes: Windows-1250; characters the code page lacks are
 // written as character references, so nothing is lost.
 std::string ZapisSablonu(const Sablona& sablona);
-// Writes the template through the file layer (whole or not at all).
+// Whether the template keeps within the bounds above, also where one value
+// bounds another (margins within the sheet, bands within the printable page);
+// ChybaSablony with the reason otherwise. The reader checks what it reads
+// and UlozSablonu what it writes, so that every saved template reads again.
+void ZkontrolujMeze(const Sablona& sablona);
+// Writes the template through the file layer (whole or not at all), after
+// ZkontrolujMeze.
 void UlozSablonu(const std::filesystem::path& soubor, const Sablona& sablona);
 
 // How a markup text carries control characters.

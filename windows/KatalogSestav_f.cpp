@@ -8,6 +8,8 @@
 #include <QPushButton>
 #include <QStyle>
 #include <QStyledItemDelegate>
+#include <QTextDocument>
+#include <QTextLayout>
 #include <QTreeWidget>
 #include <algorithm>
 
@@ -66,6 +68,68 @@ class KresleniUzlu : public QStyledItemDelegate {
  private:
   const TKatalogSestav* katalog_;
 };
+
+// A long text's tooltip: rich text, so that the tooltip wraps it.
+QString bublina(const QString& text) {
+  return text.size() > 60 ? Qt::convertFromPlainText(text, Qt::WhiteSpaceNormal) : text;
+}
+
+// One line of a value label: what does not fit its width ends with "…",
+// and the tooltip holds the whole text (cut to what a window shows).
+void nastavRadek(QLabel* l, const QString& text) {
+  const QString cely = sestavy::ZkracenyText(text);
+  const QString videt = l->fontMetrics().elidedText(cely, Qt::ElideRight, l->contentsRect().width());
+  l->setText(videt);
+  l->setToolTip(videt != text ? bublina(cely) : QString());
+}
+
+// The description in its word-wrapped area: the lines that fit, the last of
+// them ending with "…" when more follows; the tooltip holds the whole text.
+void nastavOdstavce(QLabel* l, const QString& text) {
+  constexpr qsizetype kNejdelsiPopis = 2000;
+  const QString cely = sestavy::ZkracenyText(text, kNejdelsiPopis);
+  const QFontMetrics fm(l->font());
+  // A little narrower than the label, so that the label's own wrapping
+  // keeps every line as laid out here.
+  const int sirka = std::max(1, l->contentsRect().width() - 4);
+  // Lines as the label measures them when it wraps.
+  auto vyska = [&](const QString& t) { return fm.boundingRect(QRect(0, 0, sirka, 1 << 20), Qt::TextWordWrap, t).height(); };
+  const int prvni = vyska(QStringLiteral("X")), dalsi = std::max(1, vyska(QStringLiteral("X\nX")) - prvni);
+  int zbyva = std::max(1, 1 + (l->contentsRect().height() - prvni) / dalsi);
+  const QStringList odstavce = cely.split(QLatin1Char('\n'));
+  QStringList radky;
+  bool zkraceno = cely.size() < text.size();
+  for (qsizetype i = 0; i < odstavce.size() && zbyva > 0; ++i) {
+    const QString& odstavec = odstavce[i];
+    QTextLayout rozvrzeni(odstavec, l->font());
+    QTextOption volba;
+    volba.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    rozvrzeni.setTextOption(volba);
+    rozvrzeni.beginLayout();
+    for (QTextLine radek = rozvrzeni.createLine(); radek.isValid() && zbyva > 0; radek = rozvrzeni.createLine()) {
+      radek.setLineWidth(sirka);
+      const qsizetype konec = radek.textStart() + radek.textLength();
+      const bool dalsi = konec < odstavec.size() || i + 1 < odstavce.size();
+      if (--zbyva == 0 && dalsi) {
+        // The last line that fits: the rest of the text, elided.
+        const QChar tecky(0x2026);
+        QString posledni = fm.elidedText(odstavec.mid(radek.textStart()), Qt::ElideRight,
+                                         sirka - fm.horizontalAdvance(tecky));
+        if (!posledni.endsWith(tecky)) posledni += tecky;
+        radky << posledni;
+        zkraceno = true;
+        break;
+      }
+      // The space a line was broken at stays off the line.
+      QString cast = odstavec.mid(radek.textStart(), radek.textLength());
+      while (!cast.isEmpty() && cast.back().isSpace()) cast.chop(1);
+      radky << cast;
+    }
+    rozvrzeni.endLayout();
+  }
+  l->setText(radky.join(QLatin1Char('\n')));
+  l->setToolTip(zkraceno ? bublina(cely) : QString());
+}
 
 QLabel* popiska(QWidget* rodic, const char* jmeno, const QString& text, QRect kde) {
   auto* l = new QLabel(text, rodic);
@@ -191,7 +255,10 @@ void TKatalogSestav::Povol(bool ano) {
 }
 
 void TKatalogSestav::Vyprazdni() {
-  for (QLabel* l : {La_Nazev, La_Autor, La_Soubor, La_Popis}) l->clear();
+  for (QLabel* l : {La_Nazev, La_Autor, La_Soubor, La_Popis}) {
+    l->clear();
+    l->setToolTip(QString());
+  }
   Povol(false);
 }
 
@@ -212,11 +279,19 @@ void TKatalogSestav::NaplnSeznamSestav(QTreeWidget* seznam) {
     QCoreApplication::processEvents();
   }
   if (Sestavy.empty()) return;
-  auto* koren = new QTreeWidgetItem(seznam, {QStringLiteral("Základní sestavy")});
+  // A node shows its report name cut to what a window shows, and keeps the
+  // whole name as the key by which SouborSestavy finds its file.
+  auto uzel = [](QTreeWidgetItem* u, const QString& nazev) {
+    u->setText(0, sestavy::ZkracenyText(nazev));
+    u->setData(0, Qt::UserRole, nazev);
+  };
+  auto* koren = new QTreeWidgetItem(seznam);
+  uzel(koren, QStringLiteral("Základní sestavy"));
   koren->setIcon(0, ImageList1.value(0));
   for (const auto& [soubor, nazev] : Sestavy) {
-    auto* uzel = new QTreeWidgetItem(koren, {nazev});
-    uzel->setIcon(0, ImageList1.value(1));
+    auto* dite = new QTreeWidgetItem(koren);
+    uzel(dite, nazev);
+    dite->setIcon(0, ImageList1.value(1));
   }
   koren->setExpanded(true);
   seznam->setCurrentItem(koren->child(0));
@@ -231,7 +306,7 @@ QString TKatalogSestav::SouborSestavy(const QString& nazev) const {
 void TKatalogSestav::SeznamSestavChange() {
   const auto vybrane = SeznamSestav->selectedItems();
   if (vybrane.isEmpty()) return Vyprazdni();
-  const QString soubor = SouborSestavy(vybrane.front()->text(0));
+  const QString soubor = SouborSestavy(vybrane.front()->data(0, Qt::UserRole).toString());
   const fs::path cesta = AdresarSestav() / CestaZTextu(soubor);
   std::error_code chyba;
   // The top node, a name not in the table, a template deleted meanwhile.
@@ -242,10 +317,10 @@ void TKatalogSestav::SeznamSestavChange() {
     Vyprazdni();  // nothing is loaded: the commands must not run
     throw;
   }
-  La_Nazev->setText(Sestava1.Nazev());
-  La_Autor->setText(Sestava1.Autor());
-  La_Soubor->setText(QString::fromStdString(Sestava1.Soubor().filename().string()));
-  La_Popis->setText(Sestava1.Popis().join(QLatin1Char('\n')));
+  nastavRadek(La_Nazev, Sestava1.Nazev());
+  nastavRadek(La_Autor, Sestava1.Autor());
+  nastavRadek(La_Soubor, TextCesty(Sestava1.Soubor().filename()));
+  nastavOdstavce(La_Popis, Sestava1.Popis().join(QLatin1Char('\n')));
   Povol(true);
 }
 

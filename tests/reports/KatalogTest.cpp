@@ -4,9 +4,11 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
+#include <QTextDocument>
 #include <QTest>
 #include <QTimer>
 #include <QTreeWidget>
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -19,6 +21,7 @@
 #include "Nahled_f.h"
 #include "Navrhar_f.h"
 #include "Pomocnici.h"
+#include "Vystupy.h"
 
 namespace fs = std::filesystem;
 
@@ -294,4 +297,86 @@ TEST_F(KatalogTest, OpensOnTiskAndEnterPressesOnlyAFocusedButton) {
   auto prazdny = otevri();
   prazdny->show();
   EXPECT_EQ(prazdny->focusWidget(), prazdny->Tl_Konec);
+}
+
+TEST_F(KatalogTest, LongNamesAreCutInTheListTheLabelsAndThePreviewsTitle) {
+  using sestavy::kNejdelsiText;
+  using sestavy::kNejdelsiTextVOkne;
+  const QChar tecky(0x2026);
+  // 10 MB of "ž": the list shows it cut, the reader refuses it with a
+  // short message.
+  zapis(ses / "a.ses", "<Sestava ReportOptions.Name=\"" + std::string(10 << 20, '\x9e') + "\"/>");
+  // The longest name the reader takes, and one that differs from it only
+  // past what the list shows.
+  auto s = pomoc::malaSablona();
+  s.nazev = QString(kNejdelsiText, QChar(u'ř'));
+  s.autor = QStringLiteral("Autor ") + QString(500, QChar(u'á'));
+  s.popis = QStringList{QStringLiteral("Úvod"), QString(3000, QLatin1Char('x')), QStringLiteral("Konec")};
+  zapis(ses / "b.ses", sestavy::ZapisSablonu(s));
+  s.nazev[kNejdelsiText - 1] = QLatin1Char('!');
+  s.autor = QStringLiteral("Druhý");
+  zapis(ses / "c.ses", sestavy::ZapisSablonu(s));
+  auto k = otevri();
+
+  const QStringList u = uzly(*k);
+  ASSERT_EQ(u.size(), 3);
+  for (const QString& t : u) {
+    EXPECT_EQ(t.size(), kNejdelsiTextVOkne);
+    EXPECT_TRUE(t.endsWith(tecky));
+  }
+  EXPECT_EQ(u[1], u[2]);
+  EXPECT_EQ(person.messages.size(), 1u);  // the first, selected at opening, refused
+  EXPECT_TRUE(person.messages[0].text.contains(QStringLiteral("je delší než 65536 znaků"))) << person.messages[0].text.toStdString();
+  EXPECT_LT(person.messages[0].text.size(), 300);
+  EXPECT_EQ(detaily(*k), (QStringList{"", "", "", ""}));
+
+  // Each node still finds its own file by the whole name.
+  vyber(*k, 2);
+  EXPECT_EQ(k->La_Soubor->text(), "c.ses");
+  vyber(*k, 1);
+  EXPECT_EQ(k->La_Soubor->text(), "b.ses");
+  EXPECT_TRUE(k->La_Soubor->toolTip().isEmpty());  // fits
+  // One line each: elided at the label's width, the tooltip the text cut.
+  for (QLabel* l : {k->La_Nazev, k->La_Autor}) {
+    EXPECT_TRUE(l->text().endsWith(tecky)) << l->objectName().toStdString();
+    EXPECT_LE(l->fontMetrics().horizontalAdvance(l->text()), l->width());
+    QTextDocument bublina;
+    bublina.setHtml(l->toolTip());
+    EXPECT_EQ(bublina.toPlainText().size(), kNejdelsiTextVOkne);
+  }
+  // The description: the lines its area holds, the last one elided.
+  const QStringList radky = k->La_Popis->text().split(QLatin1Char('\n'));
+  EXPECT_EQ(radky.front(), QStringLiteral("Úvod"));
+  EXPECT_TRUE(radky.back().endsWith(tecky));
+  EXPECT_GE(radky.size(), 5);
+  EXPECT_LE(k->La_Popis->heightForWidth(k->La_Popis->width()), k->La_Popis->height());
+  QTextDocument popis;
+  popis.setHtml(k->La_Popis->toolTip());
+  EXPECT_TRUE(popis.toPlainText().startsWith(QStringLiteral("Úvod")));
+
+  // The preview's title shows the name cut.
+  QString titulek;
+  azJeModalni<sestavy::TNahledSestavy>([&](sestavy::TNahledSestavy* n) {
+    titulek = n->windowTitle();
+    const auto& druhy = sestavy::DruhyVystupu();
+    const auto csv = std::find_if(druhy.begin(), druhy.end(), [](const auto& d) { return d.pripona == "csv"; });
+    n->Exportuj(static_cast<int>(csv - druhy.begin()));  // cancelled: only the name offered is looked at
+    n->reject();
+  });
+  k->Tl_Nahled->click();
+  EXPECT_TRUE(titulek.startsWith(QStringLiteral("Náhled sestavy - řřř")));
+  // The export offers a file name a file system takes.
+  ASSERT_EQ(person.fileRequests.size(), 1u);
+  EXPECT_EQ(person.fileRequests[0].fileName, QString(99, QChar(u'ř')) + QStringLiteral("….csv"));
+  EXPECT_EQ(titulek.size(), QStringLiteral("Náhled sestavy - ").size() + kNejdelsiTextVOkne);
+  EXPECT_EQ(person.messages.size(), 1u);
+}
+
+TEST_F(KatalogTest, ShortTextsShowWholeWithoutTooltips) {
+  auto s = pomoc::malaSablona();
+  s.popis = QStringList{QStringLiteral("Jeden"), QString(), QStringLiteral("Tři")};
+  zapis(ses / "a.ses", sestavy::ZapisSablonu(s));
+  auto k = otevri();
+  EXPECT_EQ(detaily(*k), (QStringList{QStringLiteral("Malá sestava"), "Tester", "a.ses", QStringLiteral("Jeden\n\nTři")}));
+  for (QLabel* l : {k->La_Nazev, k->La_Autor, k->La_Soubor, k->La_Popis}) EXPECT_TRUE(l->toolTip().isEmpty());
 }

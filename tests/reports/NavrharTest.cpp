@@ -1,5 +1,7 @@
 // The report designer and the preview, driven without a person.
 #include <QComboBox>
+#include <QCoreApplication>
+#include <QDir>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -10,6 +12,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <filesystem>
+#include <functional>
 #include <gtest/gtest.h>
 
 #include "../windows/FakeInteraction.h"
@@ -79,7 +82,11 @@ TEST_F(NavrharTest, ChangesSavedBackAndReadAgain) {
   d.Tl_OdebratClick();
   d.Sloupce->item(1, 2)->setText("90");
   d.CBox_Skupina->setCurrentText("Kod");
+  // Turned, the sheet of 150 x 100 prints 80 mm wide: the columns' 115.5 mm
+  // are asked about first.
+  person.answers = {QMessageBox::Yes};
   d.Tl_UlozitClick();
+  EXPECT_EQ(person.texts().back(), QStringLiteral("Sloupce jsou širší než stránka. Uložit přesto?"));
   EXPECT_TRUE(d.Ulozeno());
   EXPECT_EQ(d.result(), QDialog::Accepted);
 
@@ -195,6 +202,8 @@ TEST_F(NavrharTest, PreviewNavigationZoomFindAndExport) {
   while (DruhyVystupu()[csv].pripona != QStringLiteral("csv")) ++csv;
   n.Exportuj(csv);
   ASSERT_EQ(person.fileRequests.size(), 1u);
+  // The first export opens in the program directory, where Sestavy.ini is.
+  EXPECT_EQ(person.fileRequests[0].directory, QString::fromStdString(dir.string()));
   EXPECT_EQ(person.fileRequests[0].fileName, QStringLiteral("Malá sestava.csv"));
   EXPECT_TRUE(fs::exists(dir / "out" / "x.csv"));
   // The engine remembers the directory for the next export.
@@ -247,4 +256,166 @@ TEST_F(NavrharTest, AReportHandedNoWindowsRefusesToPrintPreviewOrDesign) {
   EXPECT_THROW(sestava.Tiskni(nullptr), ChybaSablony);
   EXPECT_THROW(sestava.Nahled(nullptr), ChybaSablony);
   EXPECT_THROW(sestava.Navrh(nullptr), ChybaSablony);
+}
+
+TEST_F(NavrharTest, TheExportDialogStartsInTheLastDirectoryOrTheProgramDirectory) {
+  const QString predtim = QDir::currentPath();
+  QDir::setCurrent(QDir::tempPath());  // never where the dialog opens
+  EXPECT_EQ(AdresarExportu(sestava), QString::fromStdString(dir.string()));  // no Sestavy.ini yet
+  files::writeFileAtomically(dir / "Sestavy.ini", "[Export]\r\nAdresar=/jinde/exporty\r\n");
+  EXPECT_EQ(AdresarExportu(sestava), QStringLiteral("/jinde/exporty"));
+  files::writeFileAtomically(dir / "Sestavy.ini", "[Export]\r\nAdresar=\r\n");
+  EXPECT_EQ(AdresarExportu(sestava), QString::fromStdString(dir.string()));
+  TSestava bezNastaveni;  // a report with no settings file: the running program's directory
+  EXPECT_EQ(AdresarExportu(bezNastaveni), QCoreApplication::applicationDirPath());
+  QDir::setCurrent(predtim);
+}
+
+TEST_F(NavrharTest, ColumnStylesSetInTheTableAreSavedForTheTextAndItsTitle) {
+  const struct {
+    const char* pismo;
+    const char* velikost;
+    bool tucne;
+    int zarovnani;  // the combo's row: Vlevo, Na střed, Vpravo
+    bool roztahovat, tucnyNadpis;
+  } pripady[] = {
+      {"Times New Roman", "12", true, 1, true, false},
+      {"Courier New", "7,5", false, 2, false, true},
+      {"Liberation Serif", "30", false, 0, true, true},  // typed, not offered: taller than the rows
+  };
+  for (const auto& p : pripady) {
+    UlozSablonu(dir / "Ses" / "mala.ses", pomoc::malaSablona());
+    sestava.NactiZeSouboru(dir / "Ses" / "mala.ses");
+    TNavrharSestav d(sestava);
+    static_cast<QComboBox*>(d.Sloupce->cellWidget(1, TNavrharSestav::kPismo))->setCurrentText(p.pismo);
+    d.Sloupce->item(1, TNavrharSestav::kVelikost)->setText(p.velikost);
+    d.Sloupce->item(1, TNavrharSestav::kTucne)->setCheckState(p.tucne ? Qt::Checked : Qt::Unchecked);
+    static_cast<QComboBox*>(d.Sloupce->cellWidget(1, TNavrharSestav::kZarovnani))->setCurrentIndex(p.zarovnani);
+    d.Sloupce->item(1, TNavrharSestav::kRoztahovat)->setCheckState(p.roztahovat ? Qt::Checked : Qt::Unchecked);
+    d.Sloupce->item(1, TNavrharSestav::kTucnyNadpis)->setCheckState(p.tucnyNadpis ? Qt::Checked : Qt::Unchecked);
+    d.Tl_UlozitClick();
+    ASSERT_TRUE(d.Ulozeno()) << p.pismo;
+
+    const Sablona z = NactiSablonu(dir / "Ses" / "mala.ses");
+    const double velikost = QString::fromLatin1(p.velikost).replace(',', '.').toDouble();
+    const Pasmo& data = *z.pasmo(DruhPasma::Data);
+    const Pasmo& hlavicka = *z.pasmo(DruhPasma::HlavickaStranky);
+    ASSERT_EQ(data.objekty.size(), 2u);
+    ASSERT_EQ(hlavicka.objekty.size(), 2u);
+    const TextovyObjekt& t = data.objekty[1];
+    const TextovyObjekt& n = hlavicka.objekty[1];
+    EXPECT_EQ(t.text, QStringLiteral("[SestavaData1.\"http\"]"));
+    for (const TextovyObjekt* o : {&t, &n}) {
+      EXPECT_EQ(o->pismo, QString::fromUtf8(p.pismo));
+      EXPECT_EQ(o->velikost, velikost);
+      EXPECT_EQ(static_cast<int>(o->zarovnani), p.zarovnani);
+      EXPECT_EQ(o->roztahovat, p.roztahovat);
+      // One line of the font fits the text, and the band holds the text.
+      EXPECT_GE(o->vyska, velikost * 25.4 / 72);
+    }
+    EXPECT_GE(data.vyska, t.y + t.vyska);
+    EXPECT_EQ(t.tucne, p.tucne);
+    EXPECT_EQ(n.tucne, p.tucnyNadpis);
+    // The other column keeps its style.
+    EXPECT_EQ(data.objekty[0].pismo, QStringLiteral("Arial"));
+    EXPECT_EQ(data.objekty[0].velikost, 9);
+    EXPECT_FALSE(hlavicka.objekty[0].tucne);  // as the template had it
+    // And the designer shows what was saved.
+    sestava.NactiZeSouboru(dir / "Ses" / "mala.ses");
+    TNavrharSestav znovu(sestava);
+    EXPECT_EQ(static_cast<QComboBox*>(znovu.Sloupce->cellWidget(1, TNavrharSestav::kPismo))->currentText(), p.pismo);
+    EXPECT_EQ(znovu.Sloupce->item(1, TNavrharSestav::kRoztahovat)->checkState() == Qt::Checked, p.roztahovat);
+    EXPECT_EQ(static_cast<QComboBox*>(znovu.Sloupce->cellWidget(1, TNavrharSestav::kZarovnani))->currentIndex(), p.zarovnani);
+  }
+}
+
+TEST_F(NavrharTest, PaperOrientationAndMarginsAreSaved) {
+  const struct {
+    const char* papir;
+    double sirka, vyska;  // for "Vlastní"; the paper's own otherwise
+    bool naSirku;
+    double levy, horni, pravy, dolni;
+  } pripady[] = {
+      {"A4", 210, 297, false, 20, 15, 10, 25},
+      {"A5", 148, 210, true, 5, 5, 5, 5},
+      {"A3", 297, 420, false, 0, 0, 0, 0},
+      {"Letter", 215.9, 279.4, true, 12.7, 12.7, 12.7, 12.7},
+      {"Legal", 215.9, 355.6, false, 10, 10, 10, 10},
+      {"Vlastní", 123.45, 321, false, 1, 2, 3, 4},
+  };
+  for (const auto& p : pripady) {
+    TNavrharSestav d(sestava);
+    d.CBox_Papir->setCurrentText(QString::fromUtf8(p.papir));
+    const bool vlastni = std::string(p.papir) == "Vlastní";
+    EXPECT_EQ(d.Ed_SirkaPapiru->isEnabled(), vlastni) << p.papir;
+    if (vlastni) {
+      d.Ed_SirkaPapiru->setValue(p.sirka);
+      d.Ed_VyskaPapiru->setValue(p.vyska);
+    }
+    (p.naSirku ? d.Rb_NaSirku : d.Rb_NaVysku)->setChecked(true);
+    d.Ed_Levy->setValue(p.levy);
+    d.Ed_Horni->setValue(p.horni);
+    d.Ed_Pravy->setValue(p.pravy);
+    d.Ed_Dolni->setValue(p.dolni);
+    person.answers = {QMessageBox::Yes};  // A5 turned is narrower than the columns
+    d.Tl_UlozitClick();
+    ASSERT_TRUE(d.Ulozeno()) << p.papir;
+    const Stranka st = NactiSablonu(dir / "Ses" / "mala.ses").stranka;
+    EXPECT_EQ(st, (Stranka{p.sirka, p.vyska, p.naSirku, p.levy, p.horni, p.pravy, p.dolni})) << p.papir;
+    // Opened again, the designer names the paper.
+    TNavrharSestav znovu(sestava);
+    EXPECT_EQ(znovu.CBox_Papir->currentText(), QString::fromUtf8(p.papir));
+  }
+}
+
+TEST_F(NavrharTest, ColumnsWiderThanThePageAreShownAndAskedAbout) {
+  const std::string pred = files::readWholeFile(dir / "Ses" / "mala.ses");
+  TNavrharSestav d(sestava);
+  d.show();
+  // 60 + 70 mm on 150 - 2 x 10 mm: exactly the printable width.
+  EXPECT_FALSE(d.La_Varovani->isVisible());
+  d.Sloupce->item(1, TNavrharSestav::kSirka)->setText("71");
+  EXPECT_TRUE(d.La_Varovani->isVisible());
+  EXPECT_EQ(d.La_Varovani->text(), QStringLiteral("Sloupce jsou širší než stránka: 131 mm, tisknutelná šířka je 130 mm."));
+  EXPECT_EQ(d.La_Varovani->palette().color(QPalette::WindowText), QColor(Qt::red));
+  d.Ed_Pravy->setValue(9);
+  EXPECT_FALSE(d.La_Varovani->isVisible());
+  d.Rb_NaSirku->setChecked(true);  // 100 mm wide now
+  EXPECT_TRUE(d.La_Varovani->isVisible());
+  d.Rb_NaVysku->setChecked(true);
+  d.Tl_PridatClick();  // 40 mm more
+  EXPECT_TRUE(d.La_Varovani->isVisible());
+  d.Sloupce->selectRow(2);
+  d.Tl_OdebratClick();
+  EXPECT_FALSE(d.La_Varovani->isVisible());
+  d.CBox_Papir->setCurrentText("A5");  // 148 mm
+  d.Sloupce->item(0, TNavrharSestav::kSirka)->setText("100");
+  EXPECT_TRUE(d.La_Varovani->isVisible());
+  // Saving asks; No keeps the file as it was and the designer open.
+  person.answers = {QMessageBox::No};
+  d.Tl_UlozitClick();
+  EXPECT_EQ(person.messages.back().icon, QMessageBox::Warning);
+  EXPECT_EQ(person.texts().back(), QStringLiteral("Sloupce jsou širší než stránka. Uložit přesto?"));
+  EXPECT_FALSE(d.Ulozeno());
+  EXPECT_TRUE(d.isVisible());
+  EXPECT_EQ(files::readWholeFile(dir / "Ses" / "mala.ses"), pred);
+}
+
+TEST_F(NavrharTest, ASheetOrStyleTheTemplateCannotHoldIsNotSaved) {
+  const std::string pred = files::readWholeFile(dir / "Ses" / "mala.ses");
+  const std::function<void(TNavrharSestav&)> pripady[] = {
+      [](TNavrharSestav& d) { d.Ed_Levy->setValue(80), d.Ed_Pravy->setValue(80); },    // margins wider than the sheet
+      [](TNavrharSestav& d) { d.Ed_Horni->setValue(60), d.Ed_Dolni->setValue(50); },    // and taller
+      [](TNavrharSestav& d) { d.Sloupce->item(0, TNavrharSestav::kVelikost)->setText("0"); },
+      [](TNavrharSestav& d) { d.Sloupce->item(0, TNavrharSestav::kVelikost)->setText("velké"); },
+      [](TNavrharSestav& d) { static_cast<QComboBox*>(d.Sloupce->cellWidget(0, TNavrharSestav::kPismo))->setCurrentText(" "); },
+  };
+  for (const auto& zmena : pripady) {
+    TNavrharSestav d(sestava);
+    zmena(d);
+    person.answers = {QMessageBox::Yes};
+    EXPECT_THROW(d.Tl_UlozitClick(), ChybaSablony);
+    EXPECT_FALSE(d.Ulozeno());
+  }
+  EXPECT_EQ(files::readWholeFile(dir / "Ses" / "mala.ses"), pred);
 }

@@ -1,5 +1,7 @@
 // Preparing a report from the record store's view.
 #include <QDate>
+#include <QPaintEngine>
+#include <QPainter>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -10,6 +12,7 @@
 #include "Priprava.h"
 #include "Sazba.h"
 #include "Texty.h"
+#include "Vykresleni.h"
 #include "Vystupy.h"
 
 using namespace sestavy;
@@ -25,6 +28,54 @@ QStringList texty(const PripravenaSestava& s, int strana) {
   }
   return out;
 }
+
+// A paint device that keeps what painting draws: each text with where its
+// baseline starts on the device, in device pixels.
+class Zaznamnik : public QPaintDevice {
+ public:
+  struct Text {
+    QString text;
+    QPointF kde;
+  };
+  std::vector<Text> texty;
+
+  explicit Zaznamnik(int dpi) : dpi_(dpi) {}
+  QPaintEngine* paintEngine() const override { return &engine_; }
+
+ protected:
+  int metric(PaintDeviceMetric m) const override {
+    switch (m) {
+      case PdmWidth: case PdmHeight: return 10000;
+      case PdmWidthMM: case PdmHeightMM: return qRound(10000 * 25.4 / dpi_);
+      case PdmDpiX: case PdmDpiY: case PdmPhysicalDpiX: case PdmPhysicalDpiY: return dpi_;
+      case PdmDepth: return 32;
+      case PdmNumColors: return 1 << 24;
+      case PdmDevicePixelRatio: return 1;
+      case PdmDevicePixelRatioScaled: return 1 * devicePixelRatioFScale();
+      default: return 0;
+    }
+  }
+
+ private:
+  class Engine : public QPaintEngine {
+   public:
+    explicit Engine(Zaznamnik& z) : QPaintEngine(AllFeatures), z_(z) {}
+    bool begin(QPaintDevice*) override { return true; }
+    bool end() override { return true; }
+    void updateState(const QPaintEngineState&) override {}
+    void drawPixmap(const QRectF&, const QPixmap&, const QRectF&) override {}
+    void drawPolygon(const QPointF*, int, PolygonDrawMode) override {}
+    void drawTextItem(const QPointF& p, const QTextItem& t) override {
+      z_.texty.push_back({t.text(), painter()->worldTransform().map(p)});
+    }
+    Type type() const override { return User; }
+
+   private:
+    Zaznamnik& z_;
+  };
+  int dpi_;
+  mutable Engine engine_{*this};
+};
 
 }  // namespace
 
@@ -198,6 +249,39 @@ TEST(Priprava, RowTallerThanThePageIsCutAtItsEnd) {
   EXPECT_EQ(texty(s, 2)[1], "Z3|");
 }
 
+TEST(Priprava, EmptyViewGivesOnePageAndDateIsFilledIn) {
+  store::RecordStore data;
+  pomoc::napln(data, 0);
+  Sablona sab = pomoc::malaSablona();
+  sab.pasma[0].objekty[0].text = QStringLiteral("Dne [Date] [Nic]");
+  const auto s = Priprav(sab, data);
+  ASSERT_EQ(s.strany.size(), 1u);
+  EXPECT_EQ(texty(s, 0), (QStringList{"Dne " + QDate::currentDate().toString("d.M.yyyy") + " [Nic]", "Název|Adresa",
+                                      "Strana 1 z 1"}));
+}
+
+TEST(Priprava, UnknownFieldIsAnErrorAndLeavesTheStoreAsItWas) {
+  store::RecordStore data;
+  pomoc::napln(data, 3);
+  data.setRecNo(3);
+  Sablona sab = pomoc::malaSablona(true);
+  sab.pasmo(DruhPasma::Data)->objekty[0].text = QStringLiteral("[SestavaData1.\"Neni\"]");
+  // Told in Czech, for a column and for the group field alike.
+  for (int kde = 0; kde < 2; ++kde) {
+    try {
+      Priprav(sab, data);
+      ADD_FAILURE() << "prepared";
+    } catch (const ChybaSablony& e) {
+      EXPECT_EQ(QString::fromUtf8(e.what()),
+                QStringLiteral("Pole \"%1\" nebylo nalezeno.").arg(kde == 0 ? "Neni" : "Telefon"));
+    }
+    EXPECT_EQ(data.recNo(), 3);
+    EXPECT_FALSE(data.notificationsFrozen());
+    sab.pasmo(DruhPasma::Data)->objekty[0].text = QStringLiteral("[SestavaData1.\"nazev\"]");
+    sab.pasmo(DruhPasma::HlavickaSkupiny)->skupina = QStringLiteral("Telefon");
+  }
+}
+
 // Lines of a text: the box's width less its edges, breaks at spaces and
 // after "-" and "/", a word longer than a line cut at its letters, given
 // line breaks kept, "…" ending the last line where lines are left out.
@@ -285,4 +369,41 @@ TEST(Sazba, CutTextLeavesNothingInvisibleInPdf) {
   }
   EXPECT_EQ(vPdf.join(' '), videt);
   EXPECT_FALSE(html.contains("slovo30"));
+}
+
+// Painting draws the lines the typesetting gives, the same at every zoom
+// and resolution: only their places scale.
+TEST(Sazba, PaintingDrawsTheSameLinesAtEveryZoom) {
+  store::RecordStore data;
+  pomoc::napln(data, {{"Název", std::string(3, ' ') + "http://example.cz/" + std::string(200, 'a') + " konec"}});
+  const auto s = Priprav(pomoc::malaSablona(), data);
+  const Polozka& adresa = s.strany[0].polozky[4];
+  const Pismo& pismo = Pismo::Stylu(s.styly[adresa.styl]);
+  const auto radky = pismo.radky(adresa.text, 70, pismo.radkuVeVysce(8));
+  std::vector<std::vector<Zaznamnik::Text>> kresby;
+  for (const auto& [dpi, zoom] : {std::pair{96, 1.0}, std::pair{96, 0.37}, std::pair{300, 1.0}, std::pair{72, 2.5}}) {
+    Zaznamnik z(dpi);
+    {
+      QPainter painter(&z);
+      VykresliStranu(painter, s, 0, dpi / 25.4 * zoom);
+    }
+    const double naMm = dpi / 25.4 * zoom;
+    for (auto& t : z.texty) t.kde /= naMm;
+    kresby.push_back(std::move(z.texty));
+  }
+  // Title, two headers, the name, the address's two lines, the footer.
+  const auto& k = kresby.front();
+  ASSERT_EQ(k.size(), 7u);
+  EXPECT_EQ(k[4].text, radky[0]);
+  EXPECT_EQ(k[5].text, radky[1]);
+  EXPECT_TRUE(k[5].text.endsWith(QChar(0x2026)));
+  EXPECT_NEAR(k[5].kde.y() - k[4].kde.y(), pismo.radek(), 1e-6);
+  for (const auto& jina : kresby) {
+    ASSERT_EQ(jina.size(), k.size());
+    for (size_t i = 0; i < k.size(); ++i) {
+      EXPECT_EQ(jina[i].text, k[i].text);
+      EXPECT_NEAR(jina[i].kde.x(), k[i].kde.x(), 1e-6);
+      EXPECT_NEAR(jina[i].kde.y(), k[i].kde.y(), 1e-6);
+    }
+  }
 }

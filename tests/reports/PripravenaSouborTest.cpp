@@ -64,7 +64,7 @@ PripravenaSestava ruzna() {
   s.okraje = QMarginsF(1.5, 0, 12.25, 7);
   s.styly = {{QStringLiteral("Arial"), 9, false, false, Zarovnani::Vlevo, false},
              {QStringLiteral("Times New Roman"), 14.5, true, true, Zarovnani::Vpravo, true},
-             {QString(), 0.5, false, true, Zarovnani::Stred, false}};
+             {QString(), 200, false, true, Zarovnani::Stred, false}};
   PripravenaStrana prvni;
   prvni.polozky.push_back({QRectF(1.25, 2.5, 100, 8), QStringLiteral("Žluťoučký kůň úpěl ďábelské ódy"), 1});
   prvni.polozky.push_back({QRectF(0, -3, 0, 0), QString(), 2});
