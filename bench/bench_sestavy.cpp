@@ -1,6 +1,7 @@
 // Report engine speed: preparing the shipped all-fields list and the list by
-// code (on natural order, so grouping sorts) over a large register, and
-// exporting a prepared report to PDF.
+// code (on natural order, so grouping sorts) over a large register,
+// exporting a prepared report to PDF, and saving and opening it as a
+// prepared report file.
 #include <QGuiApplication>
 #include <QTemporaryDir>
 #include <chrono>
@@ -8,6 +9,7 @@
 #include <filesystem>
 
 #include "Priprava.h"
+#include "PripravenaSoubor.h"
 #include "RecordStore.h"
 #include "RegisterGenerator.h"
 #include "Sablona.h"
@@ -43,6 +45,13 @@ int main(int argc, char** argv) {
     std::printf("| prepare all-fields list | %d | %zu | %.3f | %s |\n", zaznamu, s.strany.size(), p,
                 zaznamu == 100000 ? "<= 2" : "-");
     if (zaznamu == 100000) {
+      const fs::path sesp = fs::path(tmp.path().toStdString()) / "a.sesp";
+      const double u = sekundy([&] { sestavy::UlozPripravenou(s, sesp); });
+      sestavy::PripravenaSestava zpet;
+      const double n = sekundy([&] { zpet = sestavy::NactiPripravenou(sesp); });
+      std::printf("| save prepared report (.sesp, %.1f MB) | %d | %zu | %.3f | - |\n",
+                  fs::file_size(sesp) / 1048576.0, zaznamu, s.strany.size(), u);
+      std::printf("| open prepared report (.sesp) | %d | %zu | %.3f | - |\n", zaznamu, zpet.strany.size(), n);
       sestavy::PripravenaSestava g;
       const double pg = sekundy([&] { g = sestavy::Priprav(podleKodu, data); });
       std::printf("| prepare the list by code (%zu groups) | %d | %zu | %.3f | <= 2 |\n", g.osnova.size(), zaznamu,

@@ -7,7 +7,13 @@
 
 namespace {
 
-QWidget* rodic() { return QApplication::activeWindow(); }
+// The active window; just after a file dialog closes the window manager may
+// not have given the activation back yet, and a box without an owner would
+// open behind the modal window that asked: then the modal window on top.
+QWidget* rodic() {
+  if (QWidget* w = QApplication::activeWindow()) return w;
+  return QApplication::activeModalWidget();
+}
 
 QMessageBox::StandardButton ukaz(QMessageBox::Icon icon, const QString& caption, const QString& text,
                                  QMessageBox::StandardButtons buttons,

@@ -38,13 +38,17 @@ void TOknaSestavy::TiskniNa(QPrinter& tiskarna, const PripravenaSestava& s, int 
   VykresliStrany(tiskarna, s, od, do_);
 }
 
-void TOknaSestavy::Tiskni(TSestava& sestava, QWidget* parent) {
+bool TOknaSestavy::dialogTisku(const QString& nazev, int stran, QWidget* parent) {
   QPrinter& tiskarna = Tiskarna();
-  tiskarna.setDocName(sestava.Nazev());
+  tiskarna.setDocName(nazev);
   QPrintDialog dialog(&tiskarna, parent);
   dialog.setOption(QAbstractPrintDialog::PrintPageRange);
-  if (dialog.exec() != QDialog::Accepted) return;
-  const PripravenaSestava s = Priprav(sestava);
+  if (stran > 0) dialog.setMinMax(1, stran);
+  return dialog.exec() == QDialog::Accepted;
+}
+
+void TOknaSestavy::tiskniVybrane(const PripravenaSestava& s) {
+  QPrinter& tiskarna = Tiskarna();
   const int posledni = static_cast<int>(s.strany.size()) - 1;
   int od = 0, do_ = posledni;
   if (tiskarna.printRange() == QPrinter::PageRange) {
@@ -52,6 +56,17 @@ void TOknaSestavy::Tiskni(TSestava& sestava, QWidget* parent) {
     do_ = std::clamp(tiskarna.toPage() - 1, od, posledni);
   }
   TiskniNa(tiskarna, s, od, do_);
+}
+
+void TOknaSestavy::Tiskni(TSestava& sestava, QWidget* parent) {
+  // The pages are not known before the report is prepared, after the dialog.
+  if (!dialogTisku(sestava.Nazev(), 0, parent)) return;
+  tiskniVybrane(Priprav(sestava));
+}
+
+void TOknaSestavy::Tiskni(const PripravenaSestava& s, QWidget* parent) {
+  if (!dialogTisku(s.nazev, static_cast<int>(s.strany.size()), parent)) return;
+  tiskniVybrane(s);
 }
 
 void TOknaSestavy::Nahled(TSestava& sestava, QWidget* parent) {

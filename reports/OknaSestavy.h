@@ -17,6 +17,8 @@ class TOknaSestavy final : public OknaSestavy {
   ~TOknaSestavy();
 
   void Tiskni(TSestava& sestava, QWidget* parent) override;
+  // The print dialog, then the pages of `s` as they are (the preview's).
+  void Tiskni(const PripravenaSestava& s, QWidget* parent);
   void Nahled(TSestava& sestava, QWidget* parent) override;
   bool Navrh(TSestava& sestava, QWidget* parent) override;
 
@@ -30,6 +32,11 @@ class TOknaSestavy final : public OknaSestavy {
   void TiskniNa(QPrinter& tiskarna, const PripravenaSestava& s, int od, int do_);
 
  private:
+  // The print dialog over the printer; false when cancelled.
+  bool dialogTisku(const QString& nazev, int stran, QWidget* parent);
+  // The range the dialog chose (all pages unless a range was given).
+  void tiskniVybrane(const PripravenaSestava& s);
+
   std::unique_ptr<QPrinter> tiskarna_;
 };
 

@@ -12,7 +12,7 @@ flags="-g -O1 -fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Debug \
   -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_CXX_FLAGS="$flags" \
   -DODKAZNIK_FUZZ=ON -DODKAZNIK_BUILD_TESTS=OFF -DODKAZNIK_BUILD_BENCH=OFF
-targets=(packet settings codelist import template)
+targets=(packet settings codelist import template prepared)
 cmake --build "$build" --target "${targets[@]/#/fuzz_}"
 scratch=$(mktemp -d)
 # The settings and import targets write a file on every input; on a disk
