@@ -2,20 +2,17 @@
 
 #include <QComboBox>
 #include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
-#include <QLocale>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPageSetupDialog>
 #include <QPainter>
 #include <QPrinter>
-#include <QProgressDialog>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QSpinBox>
@@ -27,9 +24,8 @@
 #include <QWheelEvent>
 #include <QVBoxLayout>
 #include <filesystem>
-#include <memory>
-#include <optional>
 
+#include "BehVystupu.h"
 #include "BusyCursor.h"
 #include "OknaSestavy.h"
 #include "PostaDialog_f.h"
@@ -47,74 +43,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-const QString kTitulekExportu = QStringLiteral("Export sestavy");
-
-// Pictures estimated beyond this many bytes are written only when the
-// person says so.
-constexpr std::int64_t kVelkyVystup = 500'000'000;
-
-// An export as the preview runs it: the busy cursor, the window repainting
-// while the engine writes, and once the export has run `prodleva`
-// milliseconds a progress dialog, modal over the preview, whose "Storno"
-// stops it.
-class BehVystupu {
- public:
-  BehVystupu(QWidget* okno, int prodleva) : okno_(okno), prodleva_(prodleva) {
-    cas_.start();
-  }
-
-  // The engine's report of a page written; false stops the export.
-  bool strana(int hotovo, int celkem) {
-    const qint64 ted = cas_.elapsed();
-    const bool ukazat = !dialog_ && ted >= prodleva_;
-    if (ukazat || ted - posledni_ >= 20 || hotovo == celkem) {
-      if (ukazat) ukaz(celkem);
-      if (dialog_) {
-        dialog_->setLabelText(QStringLiteral("Strana %1 z %2").arg(hotovo).arg(celkem));
-        dialog_->setValue(hotovo);
-      }
-      // Until the dialog shows, the preview only repaints: it takes no
-      // command while its pages are written.
-      QCoreApplication::processEvents(dialog_ ? QEventLoop::AllEvents : QEventLoop::ExcludeUserInputEvents);
-      posledni_ = cas_.elapsed();
-    }
-    return !(dialog_ && dialog_->wasCanceled());
-  }
-
- private:
-  void ukaz(int celkem) {
-    dialog_ = std::make_unique<QProgressDialog>(okno_);
-    dialog_->setObjectName(QStringLiteral("PrubehExportu"));
-    dialog_->setWindowTitle(kTitulekExportu);
-    dialog_->setCancelButtonText(QStringLiteral("Storno"));
-    dialog_->setAutoClose(false);
-    dialog_->setAutoReset(false);
-    dialog_->setMinimumDuration(0);
-    dialog_->setRange(0, celkem);
-    dialog_->setMinimumWidth(320);
-    // Modal over the preview: its commands wait while the export runs.
-    dialog_->setWindowModality(Qt::WindowModal);
-    kurzor_.reset();  // the dialog's button is there to be pressed
-    dialog_->show();
-  }
-
-  QWidget* okno_;
-  int prodleva_;
-  QElapsedTimer cas_;
-  qint64 posledni_ = 0;
-  std::optional<KurzorCekani> kurzor_{std::in_place};
-  std::unique_ptr<QProgressDialog> dialog_;
-};
-
-// The question before a picture export of `bajtu` bytes over `stran` pages.
-QString OtazkaVelkehoVystupu(std::int64_t bajtu, int stran) {
-  const QString mb = QLocale(QLocale::Czech).toString(static_cast<qlonglong>((bajtu + 500'000) / 1'000'000));
-  if (stran == 1)
-    return QStringLiteral("Obrázek stránky sestavy zabere odhadem %1 MB. Chcete jej přesto uložit?").arg(mb);
-  return QStringLiteral("Obrázky všech %1 stránek sestavy zaberou odhadem %2 MB. Chcete je přesto uložit?")
-      .arg(stran)
-      .arg(mb);
-}
 
 }  // namespace
 
@@ -218,25 +146,6 @@ QString jmenoSouboru(const QString& nazev) {
 constexpr const char* kSekcePripravene = "Pripravena";
 constexpr const char* kSekceExport = "Export";
 
-// Passes everything through to the interaction in force and keeps the name
-// the save dialog gave: the export then knows the file it wrote.
-class PrijatyNazev final : public seam::Interaction {
- public:
-  PrijatyNazev() : dale_(seam::interaction()) { seam::install(this); }
-  ~PrijatyNazev() override { seam::install(&dale_ == &seam::real() ? nullptr : &dale_); }
-  QString nazev;
-
-  QMessageBox::StandardButton message(QWidget* p, const seam::MessageRequest& r) override { return dale_.message(p, r); }
-  std::optional<QString> input(QWidget* p, const seam::InputRequest& r) override { return dale_.input(p, r); }
-  QString openFileName(QWidget* p, seam::FileRequest& r) override { return dale_.openFileName(p, r); }
-  QString saveFileName(QWidget* p, seam::FileRequest& r) override { return nazev = dale_.saveFileName(p, r); }
-  bool openUrl(const QUrl& url) override { return dale_.openUrl(url); }
-  void setClipboardText(const QString& text) override { dale_.setClipboardText(text); }
-  QRect primaryScreen() override { return dale_.primaryScreen(); }
-
- private:
-  seam::Interaction& dale_;
-};
 
 }  // namespace
 
@@ -315,7 +224,7 @@ TNahledSestavy::TNahledSestavy(TOknaSestavy& okna, TSestava& sestava, Pripravena
   auto* menu = new QMenu(export_);
   for (int i = 0; i < static_cast<int>(DruhyVystupu().size()); ++i)
     connect(menu->addAction(DruhyVystupu()[i].nazev), &QAction::triggered, this,
-            [this, i] { Chranene([&] { ExportujAZapamatuj(i); }); });
+            [this, i] { Chranene([&] { Exportuj(i); }); });
   menu->addSeparator();
   connect(menu->addAction(QStringLiteral("E-mail…")), &QAction::triggered, this,
           [this] { Chranene([&] { OdesliEmailem(pripravena_, sestava_.SouborNastaveni, this); }); });
@@ -769,59 +678,18 @@ QString AdresarExportu(const TSestava& sestava) {
 
 void TNahledSestavy::Exportuj(int druh) {
   const DruhVystupu& d = DruhyVystupu().at(druh);
-  settings::SettingsFile nastaveni(sestava_.SouborNastaveni);
-  const QString adresar = AdresarExportu(sestava_);
-  QString jmeno = pripravena_.nazev.isEmpty() ? QStringLiteral("Sestava") : ZkracenyText(pripravena_.nazev, 100);
-  static const QRegularExpression zakazane(QStringLiteral("[\\\\/:*?\"<>|]"));
-  jmeno.replace(zakazane, QStringLiteral("_"));
-  seam::FileRequest dotaz{kTitulekExportu, adresar, jmeno + QLatin1Char('.') + d.pripona, {d.filtr}, 0};
+  seam::FileRequest dotaz{TitulekExportu(), AdresarExportu(sestava_),
+                          jmenoSouboru(pripravena_.nazev) + QLatin1Char('.') + d.pripona, {d.filtr}, 0};
   const QString soubor = seam::interaction().saveFileName(this, dotaz);
-  if (soubor.isEmpty()) return;
-  if (d.odhad) {
-    std::int64_t bajtu = 0;
-    {
-      KurzorCekani kurzor;
-      bajtu = d.odhad(pripravena_);
-    }
-    // The question as ZobrazDotaz's warning asks it, but over the preview:
-    // just after the save dialog the desktop may have no active window yet,
-    // and a box without one stays hidden behind the preview.
-    seam::MessageRequest otazka;
-    otazka.icon = QMessageBox::Warning;
-    otazka.caption = kTitulekExportu;
-    otazka.text = OtazkaVelkehoVystupu(bajtu, static_cast<int>(pripravena_.strany.size()));
-    otazka.buttons = QMessageBox::Yes | QMessageBox::No;
-    otazka.defaultButton = QMessageBox::No;
-    if (bajtu > kVelkyVystup && seam::interaction().message(this, otazka) != QMessageBox::Yes) return;
-  }
-  try {
-    BehVystupu beh(this, ProdlevaPrubehu);
-    Vystup(druh, pripravena_, CestaZTextu(soubor), [&beh](int hotovo, int celkem) { return beh.strana(hotovo, celkem); });
-  } catch (const VystupZrusen&) {
-    return;  // stopped by the person: nothing was written, nothing to say
-  }
-  if (!sestava_.SouborNastaveni.empty()) {
-    // Only a convenience for the next export: a settings file that cannot
-    // be written does not undo the export that was written.
-    try {
-      nastaveni.writeString("Export", "Adresar", doAnsi(QFileInfo(soubor).absolutePath()));
-    } catch (const settings::SettingsWriteError&) {
-    }
-  }
-}
-
-void TNahledSestavy::ExportujAZapamatuj(int druh) {
-  QString soubor;
-  {
-    PrijatyNazev nazev;
-    Exportuj(druh);
-    soubor = nazev.nazev;
-  }
-  if (soubor.isEmpty() || !fs::exists(CestaZTextu(soubor)) || sestava_.SouborNastaveni.empty()) return;
+  if (soubor.isEmpty() || !SpustVystup(this, druh, pripravena_, CestaZTextu(soubor), ProdlevaPrubehu)) return;
+  if (sestava_.SouborNastaveni.empty()) return;
+  // The folder and the type for the next export and the quick export: only
+  // a convenience, so a settings file that cannot be written does not undo
+  // the export that was written.
   try {
     settings::SettingsFile nastaveni(sestava_.SouborNastaveni);
     nastaveni.writeString(kSekceExport, "Adresar", doAnsi(QFileInfo(soubor).absolutePath()));
-    nastaveni.writeString(kSekceExport, "Druh", doAnsi(DruhyVystupu().at(druh).pripona));
+    nastaveni.writeString(kSekceExport, "Druh", doAnsi(d.pripona));
   } catch (const settings::SettingsWriteError&) {
   }
   obnovRychlyExport();
@@ -854,25 +722,9 @@ void TNahledSestavy::RychlyExport() {
   const auto [druh, adresar] = posledniExport(sestava_.SouborNastaveni);
   if (druh < 0) return;
   const DruhVystupu& d = DruhyVystupu()[static_cast<std::size_t>(druh)];
-  const fs::path soubor = CestaZTextu(adresar) / CestaZTextu(jmenoSouboru(pripravena_.nazev) + QLatin1Char('.') + d.pripona);
-  // As the export from the menu: the question before pictures far larger
-  // than expected, the progress with its "Storno".
-  if (d.odhad) {
-    std::int64_t bajtu = 0;
-    {
-      KurzorCekani kurzor;
-      bajtu = d.odhad(pripravena_);
-    }
-    if (bajtu > kVelkyVystup &&
-        ZobrazDotaz(kTitulekExportu, OtazkaVelkehoVystupu(bajtu, static_cast<int>(pripravena_.strany.size())),
-                    DruhDotazu::AnoNeVarovani) != QMessageBox::Yes)
-      return;
-  }
-  try {
-    BehVystupu beh(this, ProdlevaPrubehu);
-    Vystup(druh, pripravena_, soubor, [&beh](int hotovo, int celkem) { return beh.strana(hotovo, celkem); });
-  } catch (const VystupZrusen&) {
-  }
+  SpustVystup(this, druh, pripravena_,
+              CestaZTextu(adresar) / CestaZTextu(jmenoSouboru(pripravena_.nazev) + QLatin1Char('.') + d.pripona),
+              ProdlevaPrubehu);
 }
 
 }  // namespace sestavy

@@ -107,14 +107,13 @@ class TNahledSestavy : public QDialog {
   // Shows the pages of a prepared report file; on an error the preview
   // keeps what it showed.
   void Otevri(const QString& soubor);
-  // Asks for the file through the save dialog, then writes export `druh`.
-  // Pictures estimated beyond 500 MB are written only after a question.
-  // An export that runs longer than ProdlevaPrubehu milliseconds shows its
-  // progress in a dialog whose "Storno" stops it, leaving nothing written.
+  // Asks for the file through the save dialog, then writes export `druh`
+  // through SpustVystup (the question before huge pictures, the progress
+  // dialog after ProdlevaPrubehu milliseconds with its "Storno"), and
+  // remembers the folder and the type for the next export and the quick
+  // export.
   void Exportuj(int druh);
   int ProdlevaPrubehu = 500;
-  // Exportuj, then remembers the type for the quick export when a file was written.
-  void ExportujAZapamatuj(int druh);
   // Writes the last export type into the last export folder, named after
   // the report, without asking.
   void RychlyExport();

@@ -28,6 +28,7 @@
 #include <qt6keychain/keychain.h>
 #endif
 
+#include "BehVystupu.h"
 #include "BusyCursor.h"
 #include "KlavesyDialogu.h"
 #include "Seam.h"
@@ -360,19 +361,13 @@ void TPostaSestavy::Tl_OdeslatClick() {
   if (!adresar.isValid()) throw ChybaPosty("Dočasný adresář pro přílohu nelze vytvořit.");
   const int druh = std::max(0, CBox_Vystup->currentIndex());
   const QString jmeno = jmenoPrilohy(pripravena_) + QLatin1Char('.') + DruhyVystupu().at(druh).pripona;
+  const fs::path priloha = CestaZTextu(QDir(adresar.path()).filePath(jmeno));
+  // The export as the preview's: its question before huge pictures and its
+  // progress with "Storno", which stops the sending too.
+  if (!SpustVystup(this, druh, pripravena_, priloha)) return;
   std::string mime;
   {
     KurzorCekani kurzor;
-    // A long export keeps the windows repainting; they take no input meanwhile.
-    QElapsedTimer cas;
-    cas.start();
-    Vystup(druh, pripravena_, CestaZTextu(QDir(adresar.path()).filePath(jmeno)), [&cas](int, int) {
-      if (cas.elapsed() >= 50) {
-        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-        cas.restart();
-      }
-      return true;
-    });
     // Every file the output wrote goes with the message (a picture per page
     // writes name.png, name_2.png, ...): the first, then by page.
     QStringList soubory = QDir(adresar.path()).entryList(QDir::Files);

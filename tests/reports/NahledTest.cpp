@@ -362,14 +362,14 @@ TEST_F(NahledTest, QuickExportWritesTheLastTypeToTheLastFolder) {
   for (const auto& p : pripady) {
     SCOPED_TRACE(p.soubor);
     person.fileAnswers = {{text(dir / "out" / "prvni"), 0}};
-    n->ExportujAZapamatuj(p.druh);
+    n->Exportuj(p.druh);
     ASSERT_TRUE(fs::exists(dir / "out" / "prvni"));
     fs::remove(dir / "out" / "prvni");
     ASSERT_TRUE(n->Akce_RychlyExport->isEnabled());
     EXPECT_TRUE(n->Akce_RychlyExport->toolTip().contains(DruhyVystupu()[p.druh].nazev));
     EXPECT_TRUE(n->Akce_RychlyExport->toolTip().contains(text(dir / "out")));
     // A cancelled export changes nothing.
-    n->ExportujAZapamatuj(p.druh == pdf ? csv : pdf);
+    n->Exportuj(p.druh == pdf ? csv : pdf);
 
     const fs::path cil = dir / "out" / fs::path(std::u8string(reinterpret_cast<const char8_t*>(p.soubor)));
     files::writeFileAtomically(cil, "stary obsah");  // overwritten, as exports are
