@@ -118,7 +118,7 @@ TEST(VystupRtfText, CodePageEscapesAndUnicode) {
     Sablona sablona = pomoc::malaSablona();
     sablona.pasma[0].objekty[0].text = QString::fromUtf8(p.hodnota);
     VystupRTF(Priprav(sablona, data), dir / "a.rtf");
-    EXPECT_NE(files::readWholeFile(dir / "a.rtf").find(std::string(" ") + p.rtf + "}\\par}"), std::string::npos);
+    EXPECT_NE(files::readWholeFile(dir / "a.rtf").find(std::string(" ") + p.rtf + "}\\cell"), std::string::npos);
   }
 }
 
