@@ -224,6 +224,9 @@ std::string rtfText(const QString& t, bool radky) {
 
 namespace {
 
+// The height of the paragraphs between the RTF export's pages, twips.
+constexpr int kOddelovac = 1;
+
 // A page of the RTF export as a table of rows placed under the top margin:
 // a row boundary at every top of a text and every bottom of a bordered one,
 // so that each text is one cell (merged down over the rows it spans) at its
@@ -236,21 +239,35 @@ namespace {
 // alignment measures from, as the preview paints it.
 class StranaRtf {
  public:
-  // `levy` and `horni`: the sheet's margins in twips; `nejnize`: the lowest
-  // the table may reach (twips from the sheet's top).
-  StranaRtf(const PripravenaSestava& s, const QStringList& pisma, int levy, int horni, int nejnize)
-      : s_(s), pisma_(pisma), levy_(levy), horni_(horni), nejnize_(nejnize) {}
+  // `levy`: the left margin, `horni`: where the tables start, twips.
+  StranaRtf(const PripravenaSestava& s, const QStringList& pisma, int levy, int horni)
+      : s_(s), pisma_(pisma), levy_(levy), horni_(horni) {}
 
-  void zapis(int strana, std::string& o) {
+  // Page `strana`, its table reaching no lower than `nejnize` (twips from
+  // the sheet's top).
+  void zapis(int strana, int nejnize, std::string& o) {
     bunky_.clear();
+    std::vector<Bunka> navrch;
     for (const auto& p : s_.strany[strana].polozky) {
       const Styl& st = s_.styly[p.styl];
       if (p.text.isEmpty() && !st.ramecek) continue;
       const QRectF& r = p.obdelnik;
-      Bunka b{&p, &st, tw(r.left()) - levy_, tw(r.right()) - levy_, std::clamp(tw(r.top()), horni_, nejnize_),
-              std::clamp(tw(r.bottom()), horni_, nejnize_)};
-      if (b.prava > b.leva && b.dole > b.nahore) bunky_.push_back(b);
+      Bunka b{&p, &st, tw(r.left()) - levy_, tw(r.right()) - levy_, std::clamp(tw(r.top()), horni_, nejnize),
+              std::clamp(tw(r.bottom()), horni_, nejnize)};
+      if (b.prava <= b.leva || b.dole <= b.nahore) {
+        navrch.push_back(b);
+        continue;
+      }
+      const bool prekryva = std::any_of(bunky_.begin(), bunky_.end(), [&](const Bunka& c) {
+        return c.leva < b.prava && b.leva < c.prava && c.nahore < b.dole && b.nahore < c.dole;
+      });
+      (prekryva ? navrch : bunky_).push_back(b);
     }
+    // The paragraph the page starts with (the next page with a new page)
+    // holds the texts that lie over another one as text boxes.
+    o += "\\pard\\plain\\fs2\\sl-" + std::to_string(kOddelovac) + "\\slmult0" + (strana > 0 ? "\\pagebb" : "");
+    for (const Bunka& b : navrch) o += ramecek(b);
+    o += "\\par\r\n";
     std::vector<int> meze{horni_};
     int x0 = 0, x1 = 1, dole = horni_;
     if (!bunky_.empty()) {
@@ -285,7 +302,7 @@ class StranaRtf {
     std::vector<const Bunka*> v;
     int x = x0;
     for (const Bunka& b : bunky_)
-      if (b.nahore <= y0 && b.dole > y0 && b.leva >= x) v.push_back(&b), x = b.prava;
+      if (b.nahore <= y0 && b.dole > y0) v.push_back(&b);
     std::string def = "\\trowd\\trgaph0\\trleft" + std::to_string(x0) + "\\trrh-" + std::to_string(y1 - y0) +
                       "\\trpaddl0\\trpaddr0\\trpaddt0\\trpaddb0\\trpaddfl3\\trpaddfr3\\trpaddft3\\trpaddfb3";
     std::string obsah;
@@ -308,7 +325,7 @@ class StranaRtf {
       }
       def += "\\cellx" + std::to_string(b->prava);
       x = b->prava;
-      obsah += prvni ? text(*b) : std::string("\\pard\\plain\\intbl\\fs2");
+      obsah += prvni ? "\\pard\\plain\\intbl" + text(*b) : std::string("\\pard\\plain\\intbl\\fs2");
       obsah += "\\cell";
     }
     prazdna(x1);
@@ -329,8 +346,7 @@ class StranaRtf {
       for (const QString& radek : pismo.radky(b.p->text, r.width(), pismo.radkuVeVysce(r.height())))
         t += (t.isEmpty() ? QString() : QStringLiteral("\n")) + radek;
     const std::string odsazeni = std::to_string(tw(kOdsazeni));
-    return std::string("\\pard\\plain\\intbl") +
-           (st.zarovnani == Zarovnani::Stred    ? "\\qc"
+    return std::string(st.zarovnani == Zarovnani::Stred    ? "\\qc"
             : st.zarovnani == Zarovnani::Vpravo ? "\\qr\\ri" + odsazeni
                                                 : "\\ql\\li" + odsazeni) +
            "\\sl-" + std::to_string(tw(pismo.radek())) + "\\slmult0{\\f" +
@@ -338,9 +354,31 @@ class StranaRtf {
            (st.tucne ? "\\b" : "") + (st.kurziva ? "\\i" : "") + ' ' + rtfText(t, true) + "}";
   }
 
+  // A text over another one as a text box placed on the sheet, its text set
+  // as in a cell.
+  std::string ramecek(const Bunka& b) {
+    const Styl& st = *b.st;
+    const QRectF& r = b.p->obdelnik;
+    ++tvar_;
+    std::string o = "{\\shp{\\*\\shpinst\\shpleft" + std::to_string(tw(r.left())) + "\\shptop" +
+                    std::to_string(tw(r.top())) + "\\shpright" + std::to_string(tw(r.right())) + "\\shpbottom" +
+                    std::to_string(tw(r.bottom())) + "\\shpfhdr0\\shpbxpage\\shpbypage\\shpwr3\\shpz" +
+                    std::to_string(tvar_) + "\\shplid" + std::to_string(1024 + tvar_) +
+                    "{\\sp{\\sn shapeType}{\\sv 202}}{\\sp{\\sn fFilled}{\\sv 0}}";
+    if (st.ramecek)
+      o += "{\\sp{\\sn fLine}{\\sv 1}}{\\sp{\\sn lineWidth}{\\sv " + std::to_string(qRound(kSirkaRamecku * 36000)) +
+           "}}";
+    else
+      o += "{\\sp{\\sn fLine}{\\sv 0}}";
+    o += "{\\sp{\\sn dxTextLeft}{\\sv 0}}{\\sp{\\sn dxTextRight}{\\sv 0}}{\\sp{\\sn dyTextTop}{\\sv 0}}"
+         "{\\sp{\\sn dyTextBottom}{\\sv 0}}";
+    return o + "{\\shptxt\\pard\\plain" + text(b) + "\\par}}}";
+  }
+
   const PripravenaSestava& s_;
   const QStringList& pisma_;
-  const int levy_, horni_, nejnize_;
+  int tvar_ = 0;
+  const int levy_, horni_;
   std::vector<Bunka> bunky_;
 };
 
@@ -357,23 +395,20 @@ void VystupRTF(const PripravenaSestava& s, const fs::path& soubor, const PrubehV
   zacatek += "}\r\n\\paperw" + twipy(s.sirka) + "\\paperh" + twipy(s.vyska) + (s.sirka > s.vyska ? "\\landscape" : "") +
              "\\margl" + twipy(s.okraje.left()) + "\\margr" + twipy(s.okraje.right()) + "\\margt" +
              twipy(s.okraje.top()) + "\\margb" + twipy(s.okraje.bottom()) + "\r\n";
-  // Each page is a table (see StranaRtf) on a page of its own: the tables
-  // are kept apart by a paragraph of a twentieth of a point starting the
-  // next page, and the table of every page after the first starts under it.
-  // The last table leaves room for the paragraph that ends the document, so
-  // that paragraph never makes a page of its own.
-  const int horni = std::stoi(twipy(s.okraje.top()));
-  const int dole = std::stoi(twipy(s.vyska - s.okraje.bottom()));
-  constexpr int kOddelovac = 1;  // twips
-  const std::string oddelovac = "\\pard\\plain\\fs2\\sl-" + std::to_string(kOddelovac) + "\\slmult0";
+  // Each page is a table (see StranaRtf) under a paragraph of a twip that
+  // starts a new page, so pages never run into each other. A table stops
+  // short of the bottom margin by the width of two borders, which a word
+  // processor may lay out below a row's height, so a page filled to its
+  // margin does not push its last row onto a page of its own; the last table
+  // also leaves room for the paragraph that ends the document.
+  const int levy = std::stoi(twipy(s.okraje.left()));
+  const int horni = std::stoi(twipy(s.okraje.top())) + kOddelovac;
+  const int dole = std::stoi(twipy(s.vyska - s.okraje.bottom())) - 2 * std::stoi(twipy(kSirkaRamecku));
   const int stran = static_cast<int>(s.strany.size());
-  StranaRtf prvni(s, pisma, std::stoi(twipy(s.okraje.left())), horni, stran == 1 ? dole - kOddelovac : dole);
-  StranaRtf dalsi(s, pisma, std::stoi(twipy(s.okraje.left())), horni + kOddelovac, dole);
-  StranaRtf posledni(s, pisma, std::stoi(twipy(s.okraje.left())), horni + kOddelovac, dole - kOddelovac);
+  StranaRtf strana(s, pisma, levy, horni);
   poStranach(s, soubor, prubeh, zacatek, [&](int i, std::string& o) {
-    if (i > 0) o += oddelovac + "\\pagebb\\par\r\n";
-    (i == 0 ? prvni : i + 1 == stran ? posledni : dalsi).zapis(i, o);
-  }, oddelovac + "\\par\r\n}\r\n");
+    strana.zapis(i, i + 1 == stran ? dole - kOddelovac : dole, o);
+  }, "\\pard\\plain\\fs2\\sl-" + std::to_string(kOddelovac) + "\\slmult0\\par\r\n}\r\n");
 }
 
 namespace {
