@@ -1,8 +1,9 @@
 // The RTF export of a long report, for timing how fast a word processor
 // opens it: the all-fields list over records whose values fill their fields
 // (255 characters where the field holds them), so each record takes several
-// lines. Writes the RTF and the PDF of the same prepared report:
-//   odk_bench_rtf <records> <file.rtf> [<file.pdf>]
+// lines, or another shipped template. Writes the RTF and the PDF of the same
+// prepared report:
+//   odk_bench_rtf <records> <file.rtf> [<file.pdf> [<template, Vsechny.ses>]]
 // and prints the pages, the sizes and the seconds each export took.
 #include <QGuiApplication>
 #include <chrono>
@@ -40,7 +41,7 @@ std::string hodnota(int zaznam, std::size_t delka) {
 
 int main(int argc, char** argv) {
   if (argc < 3) {
-    std::fprintf(stderr, "odk_bench_rtf <records> <file.rtf> [<file.pdf>]\n");
+    std::fprintf(stderr, "odk_bench_rtf <records> <file.rtf> [<file.pdf> [<template>]]\n");
     return 2;
   }
   qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -57,7 +58,8 @@ int main(int argc, char** argv) {
     data.post();
   }
   data.first();
-  const auto s = sestavy::Priprav(sestavy::NactiSablonu(fs::path(ODK_SES_DIR) / "Vsechny.ses"), data);
+  const auto s = sestavy::Priprav(sestavy::NactiSablonu(fs::path(ODK_SES_DIR) / (argc > 4 ? argv[4] : "Vsechny.ses")),
+                                  data);
   const double rtf = sekundy([&] { sestavy::VystupRTF(s, argv[2]); });
   std::printf("records %d, pages %zu\nRTF %.1f MB in %.2f s\n", zaznamu, s.strany.size(),
               fs::file_size(argv[2]) / 1048576.0, rtf);
