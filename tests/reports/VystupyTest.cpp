@@ -311,8 +311,9 @@ TEST(VystupRtf, LibreOfficeLaysItOutAsThePreview) {
 }
 
 // Pages filled to the bottom margin (a bordered footer as tall as its band)
-// stay one page each however many there are, and a text laid over others
-// is still on its page.
+// stay one page each however many there are, a text beside a lower
+// bordered one keeps its place (its cell spans two rows), and a text laid
+// over others is still on its page.
 TEST(VystupRtf, LibreOfficeKeepsFullPagesAndTextsOverOthers) {
   if (!lzePorovnat()) GTEST_SKIP() << "LibreOffice or pdftoppm is not installed";
   QTemporaryDir tmp;
@@ -322,6 +323,8 @@ TEST(VystupRtf, LibreOfficeKeepsFullPagesAndTextsOverOthers) {
   Sablona sablona = pomoc::malaSablona();
   TextovyObjekt& paticka = sablona.pasma.back().objekty[0];
   paticka.vyska = 10, paticka.ramecek = true, paticka.zarovnani = Zarovnani::Vpravo;
+  TextovyObjekt& nazev = sablona.pasma[2].objekty[0];
+  nazev.vyska = 4, nazev.ramecek = true, nazev.zarovnani = Zarovnani::Stred;
   TextovyObjekt kod = pomoc::text(45, 30, QStringLiteral("KÓD [SestavaData1.\"Kod\"]"));
   kod.y = 3, kod.tucne = true;
   sablona.pasma[2].objekty.push_back(kod);
