@@ -6,6 +6,7 @@
 #include <QPagedPaintDevice>
 #include <QPainter>
 #include <QPdfWriter>
+#include <algorithm>
 #include <exception>
 #include <gif_lib.h>
 #include <set>
@@ -183,7 +184,6 @@ void VystupXML(const PripravenaSestava& s, const fs::path& soubor, const PrubehV
 namespace {
 
 std::string twipy(double mm) { return std::to_string(qRound(mm * 1440 / 25.4)); }
-std::string emu(double mm) { return std::to_string(qRound(mm * 36000)); }
 
 // The width of a box's border, millimetres, as the pages are painted.
 constexpr double kSirkaRamecku = 0.2;
@@ -222,6 +222,167 @@ std::string rtfText(const QString& t, bool radky) {
 
 }  // namespace
 
+namespace {
+
+// The height of the paragraphs between the RTF export's pages, twips.
+constexpr int kOddelovac = 1;
+
+// A page of the RTF export as a table of rows placed under the top margin:
+// a row boundary at every top of a text and every bottom of a bordered one,
+// so that each text is one cell (merged down over the rows it spans) at its
+// place and width on the sheet, and the spaces between texts are empty
+// cells. A text without a border may have more room below it than its box:
+// nothing shows it, and a band's texts of different heights stay one row
+// (a word processor lays out fewer rows and merged cells faster). Rows have
+// their exact height, so a word processor neither grows nor shrinks them, and the
+// cells have no padding: the text keeps its inset from the side its
+// alignment measures from, as the preview paints it.
+class StranaRtf {
+ public:
+  // `levy`: the left margin, `horni`: where the tables start, twips.
+  StranaRtf(const PripravenaSestava& s, const QStringList& pisma, int levy, int horni)
+      : s_(s), pisma_(pisma), levy_(levy), horni_(horni) {}
+
+  // Page `strana`, its table reaching no lower than `nejnize` (twips from
+  // the sheet's top).
+  void zapis(int strana, int nejnize, std::string& o) {
+    bunky_.clear();
+    std::vector<Bunka> navrch;
+    for (const auto& p : s_.strany[strana].polozky) {
+      const Styl& st = s_.styly[p.styl];
+      if (p.text.isEmpty() && !st.ramecek) continue;
+      const QRectF& r = p.obdelnik;
+      Bunka b{&p, &st, tw(r.left()) - levy_, tw(r.right()) - levy_, std::clamp(tw(r.top()), horni_, nejnize),
+              std::clamp(tw(r.bottom()), horni_, nejnize)};
+      if (b.prava <= b.leva || b.dole <= b.nahore) {
+        navrch.push_back(b);
+        continue;
+      }
+      const bool prekryva = std::any_of(bunky_.begin(), bunky_.end(), [&](const Bunka& c) {
+        return c.leva < b.prava && b.leva < c.prava && c.nahore < b.dole && b.nahore < c.dole;
+      });
+      (prekryva ? navrch : bunky_).push_back(b);
+    }
+    // The paragraph the page starts with (the next page with a new page)
+    // holds the texts that lie over another one as text boxes.
+    o += "\\pard\\plain\\fs2\\sl-" + std::to_string(kOddelovac) + "\\slmult0" + (strana > 0 ? "\\pagebb" : "");
+    for (const Bunka& b : navrch) o += ramecek(b);
+    o += "\\par\r\n";
+    std::vector<int> meze{horni_};
+    int x0 = 0, x1 = 1, dole = horni_;
+    if (!bunky_.empty()) {
+      x0 = bunky_[0].leva, x1 = bunky_[0].prava;
+    }
+    for (const Bunka& b : bunky_) {
+      meze.push_back(b.nahore);
+      if (b.st->ramecek) meze.push_back(b.dole);
+      dole = std::max(dole, b.dole);
+      x0 = std::min(x0, b.leva), x1 = std::max(x1, b.prava);
+    }
+    meze.push_back(dole);
+    std::sort(meze.begin(), meze.end());
+    meze.erase(std::unique(meze.begin(), meze.end()), meze.end());
+    std::sort(bunky_.begin(), bunky_.end(), [](const Bunka& a, const Bunka& b) { return a.leva < b.leva; });
+    if (meze.size() < 2) meze.push_back(horni_ + 1);
+    for (size_t k = 0; k + 1 < meze.size(); ++k) radek(meze[k], meze[k + 1], x0, x1, o);
+  }
+
+ private:
+  struct Bunka {
+    const Polozka* p;
+    const Styl* st;
+    int leva, prava, nahore, dole;  // twips: from the left margin, from the sheet's top
+  };
+
+  static int tw(double mm) { return qRound(mm * 1440 / 25.4); }
+
+  // The row from `y0` to `y1`, from `x0` to `x1`: the cells of the texts
+  // reaching over it, empty cells between them.
+  void radek(int y0, int y1, int x0, int x1, std::string& o) const {
+    std::vector<const Bunka*> v;
+    for (const Bunka& b : bunky_)
+      if (b.nahore <= y0 && b.dole > y0) v.push_back(&b);
+    std::string def = "\\trowd\\trgaph0\\trleft" + std::to_string(x0) + "\\trrh-" + std::to_string(y1 - y0) +
+                      "\\trpaddl0\\trpaddr0\\trpaddt0\\trpaddb0\\trpaddfl3\\trpaddfr3\\trpaddft3\\trpaddfb3";
+    std::string obsah;
+    int x = x0;
+    auto prazdna = [&](int do_) {
+      if (do_ <= x) return;
+      def += "\\cellx" + std::to_string(do_);
+      obsah += "\\pard\\plain\\intbl\\fs2\\cell";
+      x = do_;
+    };
+    for (const Bunka* b : v) {
+      prazdna(b->leva);
+      const bool prvni = b->nahore == y0, posledni = b->dole <= y1;
+      if (!(prvni && posledni)) def += prvni ? "\\clvmgf" : "\\clvmrg";
+      if (b->st->ramecek) {
+        const std::string cara = "\\brdrs\\brdrw" + std::to_string(tw(kSirkaRamecku));
+        if (prvni) def += "\\clbrdrt" + cara;
+        def += "\\clbrdrl" + cara + "\\clbrdrr" + cara;
+        if (posledni) def += "\\clbrdrb" + cara;
+      }
+      def += "\\cellx" + std::to_string(b->prava);
+      x = b->prava;
+      obsah += prvni ? "\\pard\\plain\\intbl" + text(*b) : std::string("\\pard\\plain\\intbl\\fs2");
+      obsah += "\\cell";
+    }
+    prazdna(x1);
+    o += def + "\r\n" + obsah + "\\row\r\n";
+  }
+
+  // A text's paragraph: the lines the typesetting gives it, as the preview
+  // paints them (a cut text ends with "…"), each line at its height. The
+  // inset on the side the alignment does not measure from is left to the
+  // line: a reader whose line comes out a hair wider than the typesetting's
+  // then does not wrap it again.
+  std::string text(const Bunka& b) const {
+    const Styl& st = *b.st;
+    const Pismo& pismo = Pismo::Stylu(st);
+    const QRectF& r = b.p->obdelnik;
+    QString t;
+    if (!b.p->text.isEmpty())
+      for (const QString& radek : pismo.radky(b.p->text, r.width(), pismo.radkuVeVysce(r.height())))
+        t += (t.isEmpty() ? QString() : QStringLiteral("\n")) + radek;
+    const std::string odsazeni = std::to_string(tw(kOdsazeni));
+    return std::string(st.zarovnani == Zarovnani::Stred    ? "\\qc"
+            : st.zarovnani == Zarovnani::Vpravo ? "\\qr\\ri" + odsazeni
+                                                : "\\ql\\li" + odsazeni) +
+           "\\sl-" + std::to_string(tw(pismo.radek())) + "\\slmult0{\\f" +
+           std::to_string(pisma_.indexOf(st.pismo)) + "\\fs" + std::to_string(qRound(st.velikost * 2)) +
+           (st.tucne ? "\\b" : "") + (st.kurziva ? "\\i" : "") + ' ' + rtfText(t, true) + "}";
+  }
+
+  // A text over another one as a text box placed on the sheet, its text set
+  // as in a cell.
+  std::string ramecek(const Bunka& b) {
+    const Styl& st = *b.st;
+    const QRectF& r = b.p->obdelnik;
+    ++tvar_;
+    std::string o = "{\\shp{\\*\\shpinst\\shpleft" + std::to_string(tw(r.left())) + "\\shptop" +
+                    std::to_string(tw(r.top())) + "\\shpright" + std::to_string(tw(r.right())) + "\\shpbottom" +
+                    std::to_string(tw(r.bottom())) + "\\shpfhdr0\\shpbxpage\\shpbypage\\shpwr3\\shpz" +
+                    std::to_string(tvar_) + "\\shplid" + std::to_string(1024 + tvar_) +
+                    "{\\sp{\\sn shapeType}{\\sv 202}}{\\sp{\\sn fFilled}{\\sv 0}}";
+    if (st.ramecek)
+      o += "{\\sp{\\sn fLine}{\\sv 1}}{\\sp{\\sn lineWidth}{\\sv " + std::to_string(qRound(kSirkaRamecku * 36000)) +
+           "}}";
+    else
+      o += "{\\sp{\\sn fLine}{\\sv 0}}";
+    o += "{\\sp{\\sn dxTextLeft}{\\sv 0}}{\\sp{\\sn dxTextRight}{\\sv 0}}{\\sp{\\sn dyTextTop}{\\sv 0}}"
+         "{\\sp{\\sn dyTextBottom}{\\sv 0}}";
+    return o + "{\\shptxt\\pard\\plain" + text(b) + "\\par}}}";
+  }
+
+  const PripravenaSestava& s_;
+  const QStringList& pisma_;
+  int tvar_ = 0;
+  const int levy_, horni_;
+  std::vector<Bunka> bunky_;
+};
+
+}  // namespace
+
 void VystupRTF(const PripravenaSestava& s, const fs::path& soubor, const PrubehVystupu& prubeh) {
   // Fonts of the report, in the order the styles name them.
   QStringList pisma;
@@ -233,47 +394,20 @@ void VystupRTF(const PripravenaSestava& s, const fs::path& soubor, const PrubehV
   zacatek += "}\r\n\\paperw" + twipy(s.sirka) + "\\paperh" + twipy(s.vyska) + (s.sirka > s.vyska ? "\\landscape" : "") +
              "\\margl" + twipy(s.okraje.left()) + "\\margr" + twipy(s.okraje.right()) + "\\margt" +
              twipy(s.okraje.top()) + "\\margb" + twipy(s.okraje.bottom()) + "\r\n";
-  // Each page is one paragraph holding its texts as text boxes placed on the
-  // sheet. Text runs through them, so the paragraph stays on its page
-  // however full the page is; the next page's paragraph starts a new page.
-  // A box holds the lines the typesetting gives its text, as the preview
-  // paints them (a cut text ends with "…"), each line at its height.
-  int tvar = 0;
+  // Each page is a table (see StranaRtf) under a paragraph of a twip that
+  // starts a new page, so pages never run into each other. A table stops
+  // short of the bottom margin by the width of two borders, which a word
+  // processor may lay out below a row's height, so a page filled to its
+  // margin does not push its last row onto a page of its own; the last table
+  // also leaves room for the paragraph that ends the document.
+  const int levy = std::stoi(twipy(s.okraje.left()));
+  const int horni = std::stoi(twipy(s.okraje.top())) + kOddelovac;
+  const int dole = std::stoi(twipy(s.vyska - s.okraje.bottom())) - 2 * std::stoi(twipy(kSirkaRamecku));
+  const int stran = static_cast<int>(s.strany.size());
+  StranaRtf strana(s, pisma, levy, horni);
   poStranach(s, soubor, prubeh, zacatek, [&](int i, std::string& o) {
-    o += i > 0 ? "\\pard\\plain\\pagebb\\fs2\r\n" : "\\pard\\plain\\fs2\r\n";
-    for (const auto& p : s.strany[i].polozky) {
-      const Styl& st = s.styly[p.styl];
-      if (p.text.isEmpty() && !st.ramecek) continue;
-      const QRectF& r = p.obdelnik;
-      const Pismo& pismo = Pismo::Stylu(st);
-      QString text;
-      if (!p.text.isEmpty())
-        for (const QString& radek : pismo.radky(p.text, r.width(), pismo.radkuVeVysce(r.height())))
-          text += (text.isEmpty() ? QString() : QStringLiteral("\n")) + radek;
-      ++tvar;
-      o += "{\\shp{\\*\\shpinst\\shpleft" + twipy(r.left()) + "\\shptop" + twipy(r.top()) + "\\shpright" +
-           twipy(r.right()) + "\\shpbottom" + twipy(r.bottom()) + "\\shpfhdr0\\shpbxpage\\shpbypage\\shpwr3\\shpz" +
-           std::to_string(tvar) + "\\shplid" + std::to_string(1024 + tvar) +
-           "{\\sp{\\sn shapeType}{\\sv 202}}{\\sp{\\sn fFilled}{\\sv 0}}";
-      if (st.ramecek)
-        o += "{\\sp{\\sn fLine}{\\sv 1}}{\\sp{\\sn lineWidth}{\\sv " + emu(kSirkaRamecku) + "}}";
-      else
-        o += "{\\sp{\\sn fLine}{\\sv 0}}";
-      // The inset on the side the alignment does not measure from is left
-      // to the line: a reader whose line comes out a hair wider than the
-      // typesetting's then does not wrap it again.
-      const double levy = st.zarovnani == Zarovnani::Vlevo ? kOdsazeni : 0;
-      const double pravy = st.zarovnani == Zarovnani::Vpravo ? kOdsazeni : 0;
-      o += "{\\sp{\\sn dxTextLeft}{\\sv " + emu(levy) + "}}{\\sp{\\sn dxTextRight}{\\sv " + emu(pravy) +
-           "}}{\\sp{\\sn dyTextTop}{\\sv 0}}{\\sp{\\sn dyTextBottom}{\\sv 0}}";
-      o += std::string("{\\shptxt\\pard\\plain") +
-           (st.zarovnani == Zarovnani::Stred ? "\\qc" : st.zarovnani == Zarovnani::Vpravo ? "\\qr" : "\\ql") +
-           "\\sl-" + twipy(pismo.radek()) + "\\slmult0{\\f" + std::to_string(pisma.indexOf(st.pismo)) + "\\fs" +
-           std::to_string(qRound(st.velikost * 2)) + (st.tucne ? "\\b" : "") + (st.kurziva ? "\\i" : "") + ' ' +
-           rtfText(text, true) + "}\\par}}}\r\n";
-    }
-    o += "\\par\r\n";
-  }, "}\r\n");
+    strana.zapis(i, i + 1 == stran ? dole - kOddelovac : dole, o);
+  }, "\\pard\\plain\\fs2\\sl-" + std::to_string(kOddelovac) + "\\slmult0\\par\r\n}\r\n");
 }
 
 namespace {

@@ -45,9 +45,11 @@ void VystupPDF(const PripravenaSestava& s, const std::filesystem::path& soubor, 
 void VystupHTML(const PripravenaSestava& s, const std::filesystem::path& soubor, const PrubehVystupu& prubeh = {});
 // Spreadsheet XML: one row per line of text, page headers and footers kept.
 void VystupXML(const PripravenaSestava& s, const std::filesystem::path& soubor, const PrubehVystupu& prubeh = {});
-// RTF: the sheet and the template's margins, every text a frame placed on
-// its page as on paper, with its type, alignment and border, holding the
-// lines the preview shows (a cut text ends with "…").
+// RTF: the sheet and the template's margins, each page a table of rows of
+// exact heights whose cells put every text where it is on paper, with its
+// type, alignment and border, holding the lines the preview shows (a cut
+// text ends with "…"); only a text laid over another is a text box, so a
+// word processor lays out long reports quickly.
 void VystupRTF(const PripravenaSestava& s, const std::filesystem::path& soubor, const PrubehVystupu& prubeh = {});
 // A picture per page ("BMP", "PNG", or "GIF" in a fixed palette of 256
 // colours): the first page in `soubor`, the following ones beside it as
