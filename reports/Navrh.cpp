@@ -99,7 +99,7 @@ void PouzijNavrh(Sablona& s, const Navrh& n) {
     t->objekty.front().text = n.titulek;
   } else if (!n.titulek.isEmpty()) {
     if (!t) {
-      s.pasma.insert(s.pasma.begin(), Pasmo{DruhPasma::Titulek, 12, {}, {}, {}});
+      s.pasma.insert(s.pasma.begin(), Pasmo{DruhPasma::Titulek, 12, {}, {}, {}, {}});
       t = &s.pasma.front();
     }
     TextovyObjekt o;
@@ -112,7 +112,7 @@ void PouzijNavrh(Sablona& s, const Navrh& n) {
   vzorNadpisu.tucne = true;
   Pasmo* d = s.pasmo(DruhPasma::Data);
   if (!d) {
-    s.pasma.push_back(Pasmo{DruhPasma::Data, 5, {}, JmenoDat(), {}});
+    s.pasma.push_back(Pasmo{DruhPasma::Data, 5, {}, JmenoDat(), {}, {}});
     d = &s.pasma.back();
   }
   Pasmo* h = s.pasmo(DruhPasma::HlavickaStranky);
@@ -134,7 +134,7 @@ void PouzijNavrh(Sablona& s, const Navrh& n) {
   const bool nadpisy = std::any_of(n.sloupce.begin(), n.sloupce.end(), [](const Sloupec& c) { return !c.nadpis.isEmpty(); });
   if (nadpisy && !h) {
     const auto za = std::find_if(s.pasma.begin(), s.pasma.end(), [](const Pasmo& p) { return p.druh != DruhPasma::Titulek; });
-    h = &*s.pasma.insert(za, Pasmo{DruhPasma::HlavickaStranky, 7, {}, {}, {}});
+    h = &*s.pasma.insert(za, Pasmo{DruhPasma::HlavickaStranky, 7, {}, {}, {}, {}});
     d = s.pasmo(DruhPasma::Data);
   }
   // A text is at least one line of its font high, and its band holds it.
@@ -190,7 +190,7 @@ void PouzijNavrh(Sablona& s, const Navrh& n) {
       g->objekty.push_back(o);
     }
   } else {
-    Pasmo p{DruhPasma::HlavickaSkupiny, 8, n.skupina, {}, {}};
+    Pasmo p{DruhPasma::HlavickaSkupiny, 8, n.skupina, {}, {}, {}};
     TextovyObjekt o;
     o.y = 1, o.sirka = sirka, o.vyska = 6, o.velikost = 10, o.tucne = true, o.text = OdkazNaPole(n.skupina);
     p.objekty.push_back(o);

@@ -46,13 +46,13 @@ inline sestavy::Sablona malaSablona(bool skupiny = false) {
   s.popis = QStringList{QStringLiteral("První řádek"), QStringLiteral("Druhý řádek")};
   s.stranka.sirka = 150;
   s.stranka.vyska = 100;
-  s.pasma.push_back({DruhPasma::Titulek, 10, {}, {}, {text(0, 130, QStringLiteral("Titulek sestavy"))}});
-  s.pasma.push_back({DruhPasma::HlavickaStranky, 10, {}, {}, {text(0, 60, QStringLiteral("Název")), text(60, 70, QStringLiteral("Adresa"))}});
+  s.pasma.push_back({DruhPasma::Titulek, 10, {}, {}, {text(0, 130, QStringLiteral("Titulek sestavy"))}, {}});
+  s.pasma.push_back({DruhPasma::HlavickaStranky, 10, {}, {}, {text(0, 60, QStringLiteral("Název")), text(60, 70, QStringLiteral("Adresa"))}, {}});
   if (skupiny)
-    s.pasma.push_back({DruhPasma::HlavickaSkupiny, 10, QStringLiteral("Kod"), {}, {text(0, 130, QStringLiteral("Kód: [SestavaData1.\"Kod\"]"))}});
+    s.pasma.push_back({DruhPasma::HlavickaSkupiny, 10, QStringLiteral("Kod"), {}, {text(0, 130, QStringLiteral("Kód: [SestavaData1.\"Kod\"]"))}, {}});
   s.pasma.push_back({DruhPasma::Data, 10, {}, JmenoDat(),
-                     {text(0, 60, QStringLiteral("[SestavaData1.\"Nazev\"]")), text(60, 70, QStringLiteral("[SestavaData1.\"http\"]"))}});
-  s.pasma.push_back({DruhPasma::PatickaStranky, 10, {}, {}, {text(0, 130, QStringLiteral("Strana [Page] z [TotalPages]"))}});
+                     {text(0, 60, QStringLiteral("[SestavaData1.\"Nazev\"]")), text(60, 70, QStringLiteral("[SestavaData1.\"http\"]"))}, {}});
+  s.pasma.push_back({DruhPasma::PatickaStranky, 10, {}, {}, {text(0, 130, QStringLiteral("Strana [Page] z [TotalPages]"))}, {}});
   return s;
 }
 
