@@ -146,6 +146,27 @@ QString jmenoSouboru(const QString& nazev) {
 constexpr const char* kSekcePripravene = "Pripravena";
 constexpr const char* kSekceExport = "Export";
 
+// The folder a file dialog of the preview opens in: the one remembered in
+// the settings file's section `sekce`, else the program directory (where
+// the settings file lives), never the working directory.
+QString PosledniAdresar(const TSestava& sestava, const char* sekce) {
+  if (sestava.SouborNastaveni.empty()) return QCoreApplication::applicationDirPath();
+  const settings::SettingsFile nastaveni(sestava.SouborNastaveni);
+  const QString posledni = zAnsi(nastaveni.readString(sekce, "Adresar", ""));
+  return posledni.isEmpty() ? TextCesty(sestava.SouborNastaveni.parent_path()) : posledni;
+}
+
+// Remembers the folder of `soubor` for the next dialog of `sekce`. Only a
+// convenience: a settings file that cannot be written undoes nothing.
+void ZapamatujAdresar(const TSestava& sestava, const char* sekce, const QString& soubor) {
+  if (sestava.SouborNastaveni.empty()) return;
+  try {
+    settings::SettingsFile(sestava.SouborNastaveni)
+        .writeString(sekce, "Adresar", doAnsi(QFileInfo(soubor).absolutePath()));
+  } catch (const settings::SettingsWriteError&) {
+  }
+}
+
 
 }  // namespace
 
@@ -602,19 +623,12 @@ void TNahledSestavy::pripravZnovu() {
 }
 
 void TNahledSestavy::Tl_OtevritClick() {
-  settings::SettingsFile nastaveni(sestava_.SouborNastaveni);
-  QString adresar;
-  if (!sestava_.SouborNastaveni.empty()) adresar = zAnsi(nastaveni.readString(kSekcePripravene, "Adresar", ""));
-  seam::FileRequest dotaz{QStringLiteral("Otevřít připravenou sestavu"), adresar, {}, {FiltrPripravene()}, 0};
+  seam::FileRequest dotaz{QStringLiteral("Otevřít připravenou sestavu"), PosledniAdresar(sestava_, kSekcePripravene),
+                          {}, {FiltrPripravene()}, 0};
   const QString soubor = seam::interaction().openFileName(this, dotaz);
   if (soubor.isEmpty()) return;
   Otevri(soubor);
-  if (!sestava_.SouborNastaveni.empty()) {
-    try {
-      nastaveni.writeString(kSekcePripravene, "Adresar", doAnsi(QFileInfo(soubor).absolutePath()));
-    } catch (const settings::SettingsWriteError&) {
-    }
-  }
+  ZapamatujAdresar(sestava_, kSekcePripravene, soubor);
 }
 
 void TNahledSestavy::Otevri(const QString& soubor) {
@@ -648,10 +662,7 @@ void TNahledSestavy::Otevri(const QString& soubor) {
 }
 
 void TNahledSestavy::Tl_UlozitClick() {
-  settings::SettingsFile nastaveni(sestava_.SouborNastaveni);
-  QString adresar;
-  if (!sestava_.SouborNastaveni.empty()) adresar = zAnsi(nastaveni.readString(kSekcePripravene, "Adresar", ""));
-  seam::FileRequest dotaz{QStringLiteral("Uložit připravenou sestavu"), adresar,
+  seam::FileRequest dotaz{QStringLiteral("Uložit připravenou sestavu"), PosledniAdresar(sestava_, kSekcePripravene),
                           jmenoSouboru(pripravena_.nazev) + QLatin1Char('.') + PriponaPripravene(),
                           {FiltrPripravene()}, 0};
   QString soubor = seam::interaction().saveFileName(this, dotaz);
@@ -661,20 +672,10 @@ void TNahledSestavy::Tl_UlozitClick() {
     KurzorCekani kurzor;
     UlozPripravenou(pripravena_, CestaZTextu(soubor));
   }
-  if (!sestava_.SouborNastaveni.empty()) {
-    try {
-      nastaveni.writeString(kSekcePripravene, "Adresar", doAnsi(QFileInfo(soubor).absolutePath()));
-    } catch (const settings::SettingsWriteError&) {
-    }
-  }
+  ZapamatujAdresar(sestava_, kSekcePripravene, soubor);
 }
 
-QString AdresarExportu(const TSestava& sestava) {
-  if (sestava.SouborNastaveni.empty()) return QCoreApplication::applicationDirPath();
-  const settings::SettingsFile nastaveni(sestava.SouborNastaveni);
-  const QString posledni = zAnsi(nastaveni.readString("Export", "Adresar", ""));
-  return posledni.isEmpty() ? TextCesty(sestava.SouborNastaveni.parent_path()) : posledni;
-}
+QString AdresarExportu(const TSestava& sestava) { return PosledniAdresar(sestava, kSekceExport); }
 
 void TNahledSestavy::Exportuj(int druh) {
   const DruhVystupu& d = DruhyVystupu().at(druh);

@@ -308,6 +308,8 @@ TEST_F(NahledTest, SavedPagesOpenInThePreviewWhichThenKeepsThem) {
   ASSERT_EQ(person.fileRequests.size(), 1u);
   EXPECT_EQ(person.fileRequests[0].fileName, QStringLiteral("Malá sestava.sesp"));
   EXPECT_EQ(person.fileRequests[0].filters, QStringList{QStringLiteral("Připravená sestava (*.sesp)")});
+  // Nothing remembered yet: the program directory, where Sestavy.ini lives.
+  EXPECT_EQ(person.fileRequests[0].directory, text(dir));
   EXPECT_EQ(ZapisPripravenou(NactiPripravenou(dir / "ulozene" / "ulozena.sesp")), puvodni);
 
   // Damaged files: the message, and the preview shows what it showed.
