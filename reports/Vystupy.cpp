@@ -145,21 +145,28 @@ void VystupHTML(const PripravenaSestava& s, const fs::path& soubor, const Prubeh
       "charset=windows-1250\">\r\n<title>" +
       xmlText(s.nazev, false) +
       "</title>\r\n<style>\r\n.strana{position:relative;border:1px solid #888;margin:0 0 8mm 0;background:#fff}\r\n"
-      ".t{position:absolute;overflow:hidden;box-sizing:border-box;padding:0 0.5mm}\r\n.r{border:1px solid "
+      ".t{position:absolute;overflow:hidden;box-sizing:border-box;padding:0 0.5mm;white-space:pre}\r\n"
+      ".r{border:1px solid "
       "#000}\r\n</style>\r\n</head>\r\n<body>\r\n";
   poStranach(s, soubor, prubeh, zacatek, [&](int i, std::string& o) {
     o += "<div class=\"strana\" style=\"width:" + mm(s.sirka) + "mm;height:" + mm(s.vyska) + "mm\">\r\n";
     for (const auto& p : s.strany[i].polozky) {
       const Styl& st = s.styly[p.styl];
+      // The lines the preview shows, a cut text ending with "…": the
+      // browser neither breaks them again nor hides a rest.
+      const Pismo& pismo = Pismo::Stylu(st);
+      QStringList radky;
+      for (QString& r : pismo.radky(p.text, p.obdelnik.width(), pismo.radkuVeVysce(p.obdelnik.height())))
+        radky << std::move(r);
       o += std::string("<div class=\"t") + (st.ramecek ? " r" : "") + "\" style=\"left:" + mm(p.obdelnik.left()) +
            "mm;top:" + mm(p.obdelnik.top()) + "mm;width:" + mm(p.obdelnik.width()) +
            "mm;height:" + mm(p.obdelnik.height()) + "mm;font:" + (st.kurziva ? "italic " : "") +
            (st.tucne ? "bold " : "") + QString::number(st.velikost).toStdString() + "pt '" + xmlText(st.pismo, false) +
-           "',sans-serif" +
+           "',sans-serif;line-height:" + mm(pismo.radek()) + "mm" +
            (st.zarovnani == Zarovnani::Stred   ? ";text-align:center"
             : st.zarovnani == Zarovnani::Vpravo ? ";text-align:right"
                                                 : "") +
-           "\">" + xmlText(p.text, true) + "</div>\r\n";
+           "\">" + xmlText(radky.join(QLatin1Char('\n')), true) + "</div>\r\n";
     }
     o += "</div>\r\n";
   }, "</body>\r\n</html>\r\n");

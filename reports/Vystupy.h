@@ -41,7 +41,8 @@ void VykresliStrany(QPagedPaintDevice& zarizeni, const PripravenaSestava& s, int
 // PDF with its text kept as text; the document is not encrypted, so
 // printing, changes, copying and annotations are all permitted.
 void VystupPDF(const PripravenaSestava& s, const std::filesystem::path& soubor, const PrubehVystupu& prubeh = {});
-// HTML page in Windows-1250: each page a fixed-width block, texts placed as on paper.
+// HTML page in Windows-1250: each page a fixed-width block, texts placed as
+// on paper in the lines the preview shows (a cut text ending with "…").
 void VystupHTML(const PripravenaSestava& s, const std::filesystem::path& soubor, const PrubehVystupu& prubeh = {});
 // Spreadsheet XML: one row per line of text, page headers and footers kept.
 void VystupXML(const PripravenaSestava& s, const std::filesystem::path& soubor, const PrubehVystupu& prubeh = {});

@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <gtest/gtest.h>
 
+#include "FileLayer.h"
 #include "Pomocnici.h"
 #include "Priprava.h"
 #include "Sazba.h"
@@ -369,6 +370,13 @@ TEST(Sazba, CutTextLeavesNothingInvisibleInPdf) {
   }
   EXPECT_EQ(vPdf.join(' '), videt);
   EXPECT_FALSE(html.contains("slovo30"));
+
+  // The HTML page holds the same lines, nothing of the rest either.
+  const std::filesystem::path stranka = std::filesystem::path(tmp.filePath("a.html").toStdString());
+  VystupHTML(s, stranka);
+  const QString obsah = zAnsi(files::readWholeFile(stranka));
+  EXPECT_TRUE(obsah.contains(">" + radky[0] + "<br>" + radky[1] + "</div>")) << radky[0].toStdString();
+  EXPECT_FALSE(obsah.contains("slovo30"));
 }
 
 // Painting draws the lines the typesetting gives, the same at every zoom
