@@ -6,7 +6,6 @@
 //   odk_bench_rtf <records> <file.rtf> [<file.pdf> [<template, Vsechny.ses>]]
 // and prints the pages, the sizes and the seconds each export took.
 #include <QGuiApplication>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -15,18 +14,12 @@
 #include "Priprava.h"
 #include "RecordStore.h"
 #include "Sablona.h"
+#include "Stopky.h"
 #include "Vystupy.h"
 
 namespace fs = std::filesystem;
 
 namespace {
-
-template <class F>
-double sekundy(F&& f) {
-  const auto t0 = std::chrono::steady_clock::now();
-  f();
-  return std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
-}
 
 // A value of `delka` characters: Czech words, numbered by the record.
 std::string hodnota(int zaznam, std::size_t delka) {

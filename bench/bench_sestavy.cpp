@@ -4,7 +4,6 @@
 // prepared report file.
 #include <QGuiApplication>
 #include <QTemporaryDir>
-#include <chrono>
 #include <cstdio>
 #include <filesystem>
 
@@ -13,20 +12,10 @@
 #include "RecordStore.h"
 #include "RegisterGenerator.h"
 #include "Sablona.h"
+#include "Stopky.h"
 #include "Vystupy.h"
 
 namespace fs = std::filesystem;
-
-namespace {
-
-template <class F>
-double sekundy(F&& f) {
-  const auto t0 = std::chrono::steady_clock::now();
-  f();
-  return std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
-}
-
-}  // namespace
 
 int main(int argc, char** argv) {
   qputenv("QT_QPA_PLATFORM", "offscreen");
